@@ -23,18 +23,19 @@ ensure() {
   flock 9
   if ! xvfb_running; then
     rm -f "/tmp/.X${display#:}-lock" "/tmp/.X11-unix/X${display#:}"
-    nohup Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # The lock descriptor must not outlive this script in the children.
+    nohup Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 9>&- &
     for _ in $(seq 100); do xvfb_running && break; sleep 0.1; done
   fi
   export DISPLAY=$display
   if [ ! -f "$WINEPREFIX/.tellwave-ready" ]; then
     rm -rf "$WINEPREFIX"
-    "$wine" wineboot -i >/dev/null 2>&1 </dev/null || true
+    "$wine" wineboot -i >/dev/null 2>&1 </dev/null 9>&- || true
     # Without a window manager Wine waits on every hidden window unless
     # it manages the windows itself.
-    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null 9>&-
     # No crash dialog may block a headless run.
-    "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
+    "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null 9>&-
     "$server" -w
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
@@ -42,7 +43,7 @@ ensure() {
   fi
   # A persistent server keeps later Wine processes quick; -p exits 2 when
   # one already runs.
-  "$server" -p >/dev/null 2>&1 </dev/null || true
+  "$server" -p >/dev/null 2>&1 </dev/null 9>&- || true
 }
 
 case "${1:-ensure}" in
