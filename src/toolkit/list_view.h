@@ -37,11 +37,9 @@ struct ListViewOptions {
   DWORD extra_list_style = 0;
   // Extended window style.
   DWORD window_ex_style = WS_EX_CLIENTEDGE;
-  // Font by face name and point size; an empty face keeps the default font.
-  // Fonts are made once per face and size and kept for the whole process, so
-  // rebuilding a window does not leak them.
-  Text font_face;
-  int font_points = 0;
+  // Null keeps the default font. The list does not own the font (take it
+  // from toolkit::LoadFont, which keeps fonts for the whole process).
+  HFONT font = nullptr;
 };
 
 // Creates the list as child control `id` of parent, with the columns in order.
@@ -51,10 +49,6 @@ HWND CreateListView(HWND parent, int id, int x, int y, int width, int height,
 
 // Appends a column at the right end; returns its index or -1.
 int AddListColumn(HWND list, const ListColumn& column);
-
-// The font CreateListView gives for a face and size (null when it cannot be
-// made); other controls that share the lists' font can take it from here.
-HFONT ListFont(const Text& face, int points);
 
 // Row background colours. A colour belongs to its row: it moves with the row
 // when rows above it are inserted or removed. CLR_NONE means the list's own
