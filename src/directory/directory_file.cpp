@@ -165,27 +165,33 @@ Text JoinDirectoryLine(const PagerRecord& record) {
   return record.last_name + u", " + record.first_name + u";" + record.pager_id;
 }
 
-void LoadRecipientLines(RowList& list, const Text& path) {
-  const auto bytes = platform::ReadWholeFile(path);
-  if (!bytes) return;
+std::vector<Row> RecipientRowsFromBytes(std::string_view bytes) {
   std::vector<Row> rows;
-  for (const Text& line : ReadRecipientFileLines(*bytes)) {
+  for (const Text& line : ReadRecipientFileLines(bytes)) {
     if (!line.empty() && line[0] == u'#') continue;
     RecipientRow r = SplitRecipientLine(line);
     rows.push_back({std::move(r.display_name), std::move(r.pager_id)});
   }
-  list.AppendRows(rows);
+  return rows;
+}
+
+std::vector<Row> GridRowsFromBytes(std::string_view bytes) {
+  std::vector<Row> rows;
+  for (const Text& line : ReadRecipientFileLines(bytes)) {
+    PagerRecord r = SplitDirectoryLine(line);
+    rows.push_back({Text(), std::move(r.last_name), std::move(r.first_name), std::move(r.pager_id)});
+  }
+  return rows;
+}
+
+void LoadRecipientLines(RowList& list, const Text& path) {
+  const auto bytes = platform::ReadWholeFile(path);
+  if (bytes) list.AppendRows(RecipientRowsFromBytes(*bytes));
 }
 
 void LoadDirectoryIntoGrid(RowList& grid, const Text& path) {
   const auto bytes = platform::ReadWholeFile(path);
-  if (!bytes) return;
-  std::vector<Row> rows;
-  for (const Text& line : ReadRecipientFileLines(*bytes)) {
-    PagerRecord r = SplitDirectoryLine(line);
-    rows.push_back({Text(), std::move(r.last_name), std::move(r.first_name), std::move(r.pager_id)});
-  }
-  grid.AppendRows(rows);
+  if (bytes) grid.AppendRows(GridRowsFromBytes(*bytes));
 }
 
 bool SaveDirectoryFromGrid(const RowList& grid, const Text& path) {
@@ -209,6 +215,31 @@ bool DirectoryLineLess(TextView a, TextView b) {
   return a.size() < b.size();
 }
 
+std::optional<std::string> CompactDirectoryBytes(std::string_view bytes) {
+  if (LooksLikeWideText(bytes)) return std::nullopt;
+  // Lines keep their own bytes; only the sort looks at them as text, so
+  // nothing is changed by a round trip through the code page.
+  struct Line {
+    std::string_view bytes;
+    Text key;
+  };
+  std::vector<Line> lines;
+  for (std::string_view raw : SplitRawLines(bytes)) {
+    if (raw.empty() || raw == ",") continue;
+    lines.push_back({raw, platform::AnsiToText(raw)});
+  }
+  std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) {
+    return DirectoryLineLess(a.key, b.key);
+  });
+  std::string out;
+  out.reserve(bytes.size() + lines.size());
+  for (const Line& l : lines) {
+    out += l.bytes;
+    out += "\r\n";
+  }
+  return out;
+}
+
 bool CompactDirectoryFile(const Text& path) {
   switch (platform::QueryPath(path)) {
     case platform::PathKind::kFolder: return false;
@@ -217,30 +248,11 @@ bool CompactDirectoryFile(const Text& path) {
   }
   if (platform::IsReadOnlyFile(path)) return false;
   const auto bytes = platform::ReadWholeFile(path);
-  if (!bytes || LooksLikeWideText(*bytes)) return false;
-
-  // Lines keep their own bytes; only the sort looks at them as text, so
-  // nothing is changed by a round trip through the code page.
-  struct Line {
-    std::string_view bytes;
-    Text key;
-  };
-  std::vector<Line> lines;
-  for (std::string_view raw : SplitRawLines(*bytes)) {
-    if (raw.empty() || raw == ",") continue;
-    lines.push_back({raw, platform::AnsiToText(raw)});
-  }
-  std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) {
-    return DirectoryLineLess(a.key, b.key);
-  });
-  std::string out;
-  out.reserve(bytes->size() + lines.size());
-  for (const Line& l : lines) {
-    out += l.bytes;
-    out += "\r\n";
-  }
-  if (out == *bytes) return true;
-  return platform::ReplaceFileContent(path, out);
+  if (!bytes) return false;
+  const auto compacted = CompactDirectoryBytes(*bytes);
+  if (!compacted) return false;
+  if (*compacted == *bytes) return true;
+  return platform::ReplaceFileContent(path, *compacted);
 }
 
 }  // namespace tw

@@ -1,6 +1,8 @@
 #pragma once
 // pagers.dat and the saved-list files: one recipient line per person,
 // "Last, First;PagerID", 8-bit text with CR LF line ends.
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -34,6 +36,13 @@ bool SaveDirectoryFromGrid(const RowList& grid, const Text& path);
 // the case of A to Z. A file that is not 8-bit text, a read-only file and
 // one that cannot be read are left as they are. True when it was written.
 bool CompactDirectoryFile(const Text& path);
+
+// The rows the two loaders append, from a file's bytes.
+std::vector<Row> RecipientRowsFromBytes(std::string_view bytes);
+std::vector<Row> GridRowsFromBytes(std::string_view bytes);
+// The compacted content of a directory file, or nothing when the bytes are
+// not 8-bit text and must be left alone.
+std::optional<std::string> CompactDirectoryBytes(std::string_view bytes);
 
 // The directory order: A-Z folded to a-z, then 16-bit code units.
 bool DirectoryLineLess(TextView a, TextView b);
