@@ -1,6 +1,7 @@
 #pragma once
 // One SNPP exchange that pages every recipient of the Send To list.
 #include <string>
+#include <vector>
 
 #include "common/dialogs.h"
 #include "common/row_list.h"
@@ -35,10 +36,46 @@ struct PagingServer {
   int connect_timeout_ms = 10000;
   int reply_timeout_ms = 10000;
 };
+// What became of one recipient.
+enum class PageOutcome {
+  kSent,          // PAGE, MESS and SEND each answered 2xx
+  kRefused,       // one of them answered otherwise; reply holds the answer
+  kNotConfirmed,  // its commands were written but the exchange broke off
+  kNotSent,       // the exchange ended before it was reached
+};
+
+struct PageResult {
+  Text display_name;
+  Text pager_id;
+  PageOutcome outcome;
+  std::string reply;  // the server's reply line, as received
+};
+
+// How the exchange ended.
+enum class ExchangeEnd {
+  kCompleted,        // every recipient had its answer, QUIT was written
+  kNetworkDown,      // the network layer could not be started
+  kUnreachable,      // no connection (lookup, refusal, time-out)
+  kNoGreeting,       // connected, but no greeting came
+  kGreetingRefused,  // the first reply was not 220
+  kLoginRefused,     // LOGI was not answered 2xx
+  kBrokenOff,        // the server stopped answering or closed mid-exchange
+};
+
+struct ExchangeReport {
+  ExchangeEnd end = ExchangeEnd::kCompleted;
+  std::vector<PageResult> pages;  // in the order they were paged
+  int sent = 0;
+  bool form_reset = false;
+};
+
 // The build's server: PagingServerHost, port 444, PagingServerLogin.
 PagingServer BuildPagingServer();
 
-void SendPages(PageForm& form, const PagingServer& server);
-inline void SendPages(PageForm& form) { SendPages(form, BuildPagingServer()); }
+// Pages every row of the Send To list, last row first, telling the operator
+// the outcome. The form is reset once pages were submitted; when nothing was
+// submitted it is kept, so the operator's message and recipients survive.
+ExchangeReport SendPages(PageForm& form, const PagingServer& server);
+inline ExchangeReport SendPages(PageForm& form) { return SendPages(form, BuildPagingServer()); }
 
 }  // namespace tw

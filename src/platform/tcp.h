@@ -1,5 +1,6 @@
 #pragma once
-// A TCP client, just enough for one SNPP exchange.
+// A TCP client, just enough for one SNPP exchange, and a loopback listener
+// for the development server and the tests.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,8 +24,27 @@ class Connection {
   virtual bool Send(std::string_view bytes) = 0;
 };
 
+// Why no connection resulted.
+enum class ConnectFailure { kNone, kUnresolved, kRefused, kTimedOut, kOther };
+
 // A dotted IPv4 address is used as it is; other names are looked up and the
-// first IPv4 address is taken. Null when no connection results in time.
-std::unique_ptr<Connection> Connect(const std::string& host, int port, int timeout_ms);
+// first IPv4 address is taken. Null when no connection results in time; the
+// whole attempt, the name lookup included, takes at most about timeout_ms.
+std::unique_ptr<Connection> Connect(const std::string& host, int port, int timeout_ms,
+                                    ConnectFailure* failure = nullptr);
+
+// A listening socket on a local IPv4 address.
+class Listener {
+ public:
+  virtual ~Listener() = default;
+  // The port it listens on (the one the system chose when asked for 0).
+  virtual int Port() const = 0;
+  // Waits at most timeout_ms for the next client; null when none came.
+  virtual std::unique_ptr<Connection> Accept(int timeout_ms) = 0;
+};
+
+// Listens on a dotted IPv4 address; port 0 lets the system choose. Null when
+// the address cannot be bound.
+std::unique_ptr<Listener> Listen(const std::string& address, int port);
 
 }  // namespace tw::platform
