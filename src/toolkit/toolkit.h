@@ -162,8 +162,11 @@ void SetFont(int window, int id, HFONT font);
 // Real message boxes and the text prompt, owned by the active window of the
 // program (no owner when none is open).
 Dialogs& Boxes();
-// The window class of the text prompt, for whoever has to find it.
+// The text prompt's window class and the ids of its field and OK button,
+// for whoever has to find them.
 inline constexpr wchar_t kPromptClass[] = L"TellwavePrompt";
+inline constexpr int kPromptFieldId = 100;
+inline constexpr int kPromptOkId = IDOK;
 
 // ---------------------------------------------------------------- desktop
 
