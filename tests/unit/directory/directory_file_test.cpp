@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "common/memory_row_list.h"
 #include "platform/file.h"
 #include "support/temp_folder.h"
@@ -207,23 +209,38 @@ TEST(DirectoryFile, ReadOnlyFileAndFolderStayUnchanged) {
 }
 
 TEST(DirectoryFile, FailedWritesLeaveTheOldFileWholeAndNoTemporaryFile) {
-  TempFolder dir;
-  const Text path = dir.File("pagers.dat");
-  const std::string old = "b;2\r\na;1\r\n";
-  for (int step = 1;; ++step) {
-    WriteBytes(path, old);
-    platform::faults::FailStep(step);
-    const bool written = CompactDirectoryFile(path);
-    const int taken = platform::faults::StepsTaken();
-    platform::faults::Reset();
-    EXPECT_EQ(testing::FolderNames(dir.path()), std::vector<std::string>{"pagers.dat"});
-    if (step > taken) {
-      EXPECT_TRUE(written);
-      EXPECT_EQ(ReadBytes(path), "a;1\r\nb;2\r\n");
-      break;
+  // Every open, write, flush, rename and delete of a rewrite fails in turn:
+  // the old file is whole or the new one is, and no temporary file stays.
+  MemoryRowList grid = Grid();
+  grid.AppendRow({u"", u"New", u"Row", u"3"});
+  struct Writer {
+    const char* name;
+    std::function<bool(const Text&)> write;
+    std::string written;
+  } writers[] = {
+      {"compact", [](const Text& p) { return CompactDirectoryFile(p); }, "a;1\r\nb;2\r\n"},
+      {"save", [&](const Text& p) { return SaveDirectoryFromGrid(grid, p); }, "New, Row;3\r\n"},
+  };
+  for (const Writer& w : writers) {
+    TempFolder dir;
+    const Text path = dir.File("pagers.dat");
+    const std::string old = "b;2\r\na;1\r\n";
+    for (int step = 1;; ++step) {
+      SCOPED_TRACE(std::string(w.name) + " failing at step " + std::to_string(step));
+      WriteBytes(path, old);
+      platform::faults::FailStep(step);
+      const bool written = w.write(path);
+      const int taken = platform::faults::StepsTaken();
+      platform::faults::Reset();
+      EXPECT_EQ(testing::FolderNames(dir.path()), std::vector<std::string>{"pagers.dat"});
+      if (step > taken) {
+        EXPECT_TRUE(written);
+        EXPECT_EQ(ReadBytes(path), w.written);
+        break;
+      }
+      EXPECT_FALSE(written);
+      EXPECT_EQ(ReadBytes(path), old);
     }
-    EXPECT_FALSE(written) << "step " << step;
-    EXPECT_EQ(ReadBytes(path), old) << "step " << step;
   }
 }
 
