@@ -6,4 +6,12 @@ namespace tw {
 // Returns the process exit code, 0 on every path.
 int RunTellwave();
 
+// Creates a blank pagers.dat when nothing exists at DirectoryPath, telling
+// the operator while the new file is still open.
+void EnsureDirectoryFile();
+
+// Gives the process's pages back to the system; the main loop calls it on
+// every pass. A refusal is shown once per run, not on every pass.
+void TrimWorkingSet();
+
 }  // namespace tw
