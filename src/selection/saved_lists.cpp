@@ -135,9 +135,12 @@ std::optional<Text> ListNameFault(const Text& name) {
   if (file_name.size() > kLongestFileName)
     return u"A list name can be at most " + NumberText(kLongestFileName - kListExtension.size()) +
            u" characters long.";
-  if (IsDeviceName(file_name))
-    return u"\"" + file_name.substr(0, file_name.find(u'.')) +
-           u"\" is the name of a device and cannot name a list.";
+  if (IsDeviceName(file_name)) {
+    Text why = u"\"";
+    why.append(file_name, 0, file_name.find(u'.'));
+    why += u"\" is the name of a device and cannot name a list.";
+    return why;
+  }
   return std::nullopt;
 }
 
