@@ -43,7 +43,7 @@ if [ ! -f "$png_prefix/lib/libpng16.a" ]; then
   # A deb-src twin of the existing entries, removed again on every exit path.
   sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | as_root tee "$src_list" >/dev/null
   as_root apt-get update -qq
-  (cd "$deps/src" && { apt-get source --download-only -qq libpng1.6 || apt-get source --download-only -qq libpng1.6/bookworm; })
+  (cd "$deps/src" && { apt-get source --download-only -qq libpng1.6 2>/dev/null || apt-get source --download-only -qq libpng1.6/bookworm; })
   cleanup; trap - EXIT
   dsc=$(ls "$deps"/src/libpng1.6_*.dsc | head -n 1)
   rm -rf "$deps/src/libpng"
