@@ -29,12 +29,28 @@ void EnsureDirectoryFile() {
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
 }
 
+namespace {
+
+std::function<bool()>& TrimOverride() {
+  static std::function<bool()> trim;
+  return trim;
+}
+
+bool TrimNow() {
+  if (TrimOverride()) return TrimOverride()();
+  return SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1)) != FALSE;
+}
+
+}  // namespace
+
+void SetWorkingSetTrimForTesting(std::function<bool()> trim) { TrimOverride() = std::move(trim); }
+
 void TrimWorkingSet() {
   // The loop calls this a thousand times a second; a system that refuses
   // once refuses every time, and a box on each pass would leave the operator
   // nothing but boxes. One box per run says it.
   static bool refusal_shown = false;
-  if (SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1))) return;
+  if (TrimNow()) return;
   if (refusal_shown) return;
   refusal_shown = true;
   toolkit::Boxes().ShowBox(u"Error", u"Failed to free memory!", BoxIcon::kError);

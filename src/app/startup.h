@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 
 namespace tw {
 
@@ -13,5 +14,8 @@ void EnsureDirectoryFile();
 // Gives the process's pages back to the system; the main loop calls it on
 // every pass. A refusal is shown once per run, not on every pass.
 void TrimWorkingSet();
+// Tests stand in for the system's answer to the trim request; an empty
+// function restores the real call.
+void SetWorkingSetTrimForTesting(std::function<bool()> trim);
 
 }  // namespace tw
