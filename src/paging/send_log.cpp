@@ -11,7 +11,7 @@ namespace {
 
 LocalClock g_clock = nullptr;
 
-platform::LocalTime Today() { return g_clock ? g_clock() : platform::Now(); }
+platform::LocalTime LocalNow() { return g_clock ? g_clock() : platform::Now(); }
 
 // Every field comes from a single-line control or cell, but one line per
 // page is what makes the log readable, so a stray line break becomes a blank.
@@ -38,7 +38,7 @@ Text FormatTimeOfDay(const platform::LocalTime& when) {
   return AsciiToText(text);
 }
 
-Text FormatTimeOfDay() { return FormatTimeOfDay(platform::Now()); }
+Text FormatTimeOfDay() { return FormatTimeOfDay(LocalNow()); }
 
 Text SendLogFileName(const platform::LocalTime& date) {
   char name[48];
@@ -76,7 +76,7 @@ bool AppendSendLogLine(const Text& folder, const platform::LocalTime& date,
 void AppendSendLog(const Text& display_name, const Text& pager_id, const Text& time_text,
                    const Text& message, const Text& from, const Text& user_name,
                    const Text& computer_name) {
-  AppendSendLogLine(SendLogFolder(), Today(),
+  AppendSendLogLine(SendLogFolder(), LocalNow(),
                     SendLogLine(display_name, pager_id, time_text, message, from, user_name,
                                 computer_name));
 }

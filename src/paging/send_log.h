@@ -26,7 +26,8 @@ std::string SendLogLine(const Text& display_name, const Text& pager_id, const Te
 bool AppendSendLogLine(const Text& folder, const platform::LocalTime& date,
                        std::string_view line);
 
-// The clock the log names its files by; tests replace it to cross midnight.
+// The local clock that FormatTimeOfDay() and the log's file names read;
+// tests replace it to cross midnight.
 using LocalClock = platform::LocalTime (*)();
 void SetSendLogClock(LocalClock clock);  // null: the system's local time
 

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the paging tests: a message form held in memory, environment
-// variables, and the current directory moved into a temporary folder.
+// Shared by the paging tests: a message form held in memory and the current
+// directory moved into a temporary folder.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,9 +11,6 @@
 #include "support/temp_folder.h"
 
 namespace tw::testing {
-
-void SetEnvVar(const char* name, const std::string& value);
-void UnsetEnvVar(const char* name);
 
 struct ShownBox {
   std::string title;

@@ -5,23 +5,16 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <set>
 
 #include "common/data_locations.h"
 #include "paging_test_support.h"
 #include "platform/env.h"
 #include "platform/file.h"
+#include "support/child_process.h"
 #include "support/temp_folder.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-extern char** environ;
-#endif
 
 namespace tw {
 namespace {
@@ -143,85 +136,23 @@ TEST(SendLogAcrossProcesses, DISABLED_ChildAppends) {
     ASSERT_TRUE(AppendSendLogLine(folder, kSharedDate, ChildLine(std::stoi(child), n)));
 }
 
-#ifdef _WIN32
-struct Child {
-  HANDLE process;
-};
-Child SpawnChild() {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(self) +
-                         L"\" --gtest_also_run_disabled_tests "
-                         L"--gtest_filter=SendLogAcrossProcesses.DISABLED_ChildAppends";
-  // The children's own test report would only repeat what their exit code says.
-  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE quiet = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                             OPEN_EXISTING, 0, nullptr);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = quiet;
-  si.hStdOutput = quiet;
-  si.hStdError = quiet;
-  PROCESS_INFORMATION pi{};
-  const BOOL started = CreateProcessW(self, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      nullptr, &si, &pi);
-  CloseHandle(quiet);
-  if (!started) return {nullptr};
-  CloseHandle(pi.hThread);
-  return {pi.hProcess};
-}
-int WaitChild(Child c) {
-  if (!c.process) return -1;
-  WaitForSingleObject(c.process, INFINITE);
-  DWORD code = 1;
-  GetExitCodeProcess(c.process, &code);
-  CloseHandle(c.process);
-  return static_cast<int>(code);
-}
-#else
-struct Child {
-  pid_t pid;
-};
-Child SpawnChild() {
-  char self[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n <= 0) return {-1};
-  self[n] = '\0';
-  char also[] = "--gtest_also_run_disabled_tests";
-  char filter[] = "--gtest_filter=SendLogAcrossProcesses.DISABLED_ChildAppends";
-  char* argv[] = {self, also, filter, nullptr};
-  // The children's own test report would only repeat what their exit code says.
-  posix_spawn_file_actions_t quiet;
-  ::posix_spawn_file_actions_init(&quiet);
-  ::posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-  ::posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  const int rc = ::posix_spawn(&pid, self, &quiet, nullptr, argv, environ);
-  ::posix_spawn_file_actions_destroy(&quiet);
-  return {rc == 0 ? pid : -1};
-}
-int WaitChild(Child c) {
-  if (c.pid <= 0) return -1;
-  int status = 0;
-  if (::waitpid(c.pid, &status, 0) != c.pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-#endif
-
 TEST(SendLogAcrossProcesses, NoLineIsLostOrTorn) {
   TempFolder dir;
   Text folder = dir.path();
   folder += platform::kPathSeparator;
-  testing::SetEnvVar(kFolderVar, Narrow(folder));
-  std::vector<Child> children;
+  std::vector<std::unique_ptr<testing::ChildProcess>> children;
   for (int i = 0; i < kWriters; ++i) {
-    testing::SetEnvVar(kChildVar, std::to_string(i));
-    children.push_back(SpawnChild());
+    children.push_back(std::make_unique<testing::ChildProcess>(
+        testing::SelfPath(),
+        std::vector<std::string>{"--gtest_also_run_disabled_tests",
+                                 "--gtest_filter=SendLogAcrossProcesses.DISABLED_ChildAppends"},
+        std::vector<std::string>{std::string(kChildVar) + "=" + std::to_string(i),
+                                 std::string(kFolderVar) + "=" + Narrow(folder)}));
   }
-  testing::UnsetEnvVar(kChildVar);
-  testing::UnsetEnvVar(kFolderVar);
-  for (Child c : children) EXPECT_EQ(WaitChild(c), 0);
+  for (auto& child : children) {
+    EXPECT_TRUE(child->Started());
+    EXPECT_EQ(child->Wait(), 0);
+  }
 
   const std::string log = ReadBytes(dir.File("Pages-2020-05-22.dat"));
   std::map<std::string, int> expected;

@@ -5,6 +5,7 @@
 
 #include "paging/send_log.h"
 #include "paging_test_support.h"
+#include "support/scoped_env.h"
 #include "support/snpp_server.h"
 #include "support/temp_folder.h"
 
@@ -39,8 +40,6 @@ class SendPagesTest : public ::testing::Test {
     g_clock_reads = 0;
     g_cross_midnight = false;
     SetSendLogClock(&TestClock);
-    testing::SetEnvVar("USERNAME", "jdoe");
-    testing::SetEnvVar("COMPUTERNAME", "DESK-7");
     testing::WriteBytes(here_.folder().File("pagers.dat"),
                         "Doe, John;11\r\n#Hidden, Person;99\r\nRoe, Jane;22\r\nPoe, Al;12345\r\n");
     form_.send_to().AppendRow({u"Doe, John", u"11"});
@@ -50,8 +49,6 @@ class SendPagesTest : public ::testing::Test {
   }
   void TearDown() override {
     SetSendLogClock(nullptr);
-    testing::UnsetEnvVar("USERNAME");
-    testing::UnsetEnvVar("COMPUTERNAME");
   }
 
   ExchangeReport Run(ScriptedSnppServer& server, std::string login = "") {
@@ -90,6 +87,8 @@ class SendPagesTest : public ::testing::Test {
   }
   static std::string Narrow(const Text& t) { return testing::Narrow(t); }
 
+  testing::ScopedEnv user_{"USERNAME", u"jdoe"};
+  testing::ScopedEnv computer_{"COMPUTERNAME", u"DESK-7"};
   InTempFolder here_;
   MemoryPageForm form_;
 };
