@@ -193,8 +193,15 @@ void AddRichText(int window, int id, Rect at, const Text& text) {
 }
 
 HWND ControlHandle(int window, int id) {
-  HWND parent = WindowHandle(window);
-  return parent ? GetDlgItem(parent, id) : nullptr;
+  auto* state = detail::FindWindowState(window);
+  if (state == nullptr || state->hwnd == nullptr) return nullptr;
+  if (auto it = state->controls.find(id); it != state->controls.end() && IsWindow(it->second) &&
+                                          GetDlgCtrlID(it->second) == id &&
+                                          GetParent(it->second) == state->hwnd)
+    return it->second;
+  HWND control = GetDlgItem(state->hwnd, id);
+  if (control != nullptr) state->controls[id] = control;
+  return control;
 }
 
 Text GetText(int window, int id) {

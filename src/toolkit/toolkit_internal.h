@@ -2,6 +2,7 @@
 // What the toolkit's own files share; nothing outside src/toolkit includes it.
 #include <windows.h>
 
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
@@ -19,6 +20,10 @@ struct WindowState {
   // IDOK and IDCANCEL that way) and is dropped.
   std::set<int> menu_items;
   std::vector<std::pair<UINT, int>> shortcuts;  // virtual key, menu item
+  // Control handles by id. GetDlgItem asks the window server for the list
+  // of children every time, and the main loop looks up controls on every
+  // pass.
+  std::map<int, HWND> controls;
 };
 
 WindowState* FindWindowState(int window);

@@ -236,12 +236,14 @@ void Shutdown() {
 
 std::optional<Event> WaitEvent(int timeout_ms) {
   if (queue.empty()) {
-    HandleWaitingMessages();
-    if (queue.empty() && timeout_ms > 0) {
+    // The main loop comes here a thousand times a second while idle; each
+    // call into the window system is a round trip under Wine, so the wait
+    // goes first (it returns at once when messages are waiting) and the
+    // queue is read once after it.
+    if (timeout_ms > 0)
       MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(timeout_ms), QS_ALLINPUT,
                                   MWMO_INPUTAVAILABLE);
-      HandleWaitingMessages();
-    }
+    HandleWaitingMessages();
   }
   if (queue.empty()) return std::nullopt;
   Event event = queue.front();
