@@ -415,6 +415,24 @@ TEST_F(SavedListsTest, RemovingAListWhoseFileIsAlreadyGoneStillTakesItsRow) {
   EXPECT_EQ(dialogs.Boxes().size(), 1u) << "a failed deletion is not reported";
 }
 
+// The row that goes is the named list's even when the selection has moved
+// since the offer, so no other list vanishes from view while its file stays.
+TEST_F(SavedListsTest, RemovalTakesTheNamedListsRowWhateverIsSelectedNow) {
+  for (const int selected : {-1, 0}) {
+    SCOPED_TRACE(selected);
+    WriteList("team.lst", "A, B;1\r\n");
+    WriteList("crew.lst", "C, D;2\r\n");
+    saved_.RemoveAllRows();
+    saved_.AppendRows({{u"crew"}, {u"team"}});
+    saved_.SetSelected(selected, true);
+    ScriptedDialogs dialogs;
+    dialogs.Press(BoxAnswer::kYes);
+    RemoveRecipientList(u"team", dialogs, saved_);
+    EXPECT_EQ(Names(saved_), std::vector<std::string>{"crew"});
+    EXPECT_EQ(ListFiles(), std::vector<std::string>{"crew.lst"});
+  }
+}
+
 // --- Loading -----------------------------------------------------------------
 
 struct LoadCase {
