@@ -125,7 +125,8 @@ BOOL CALLBACK CollectDialogs(HWND hwnd, LPARAM param) {
   GetWindowThreadProcessId(hwnd, &pid);
   if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd)) return TRUE;
   const std::string name = ClassOf(hwnd);
-  if (name == "#32770" || name == "TellwavePrompt") reinterpret_cast<Found*>(param)->windows.push_back(hwnd);
+  if (name == "#32770" || name == "TellwavePrompt" || name == "#32768")
+    reinterpret_cast<Found*>(param)->windows.push_back(hwnd);
   return TRUE;
 }
 
@@ -149,7 +150,15 @@ void Answerer::Watch() {
       seen.window_class = ClassOf(dialog);
       seen.title = WindowText(dialog);
       const bool prompt = seen.window_class == "TellwavePrompt";
-      seen.text = prompt ? WindowText(GetDlgItem(dialog, 101)) : WindowText(GetDlgItem(dialog, 0xFFFF));
+      const bool menu = seen.window_class == "#32768";
+      if (menu) {
+        auto popup = reinterpret_cast<HMENU>(SendMessageW(dialog, MN_GETHMENU, 0, 0));
+        wchar_t item[256] = {};
+        GetMenuStringW(popup, 0, item, 256, MF_BYPOSITION);
+        seen.text = Text(reinterpret_cast<const char16_t*>(item));
+      } else {
+        seen.text = prompt ? WindowText(GetDlgItem(dialog, 101)) : WindowText(GetDlgItem(dialog, 0xFFFF));
+      }
       Answer answer;
       {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -157,7 +166,15 @@ void Answerer::Watch() {
         answer = answers_[next_++];
       }
       answered.insert(dialog);
-      if (prompt) {
+      if (menu) {
+        // The menu's own loop reads the keys from the thread's queue.
+        if (answer.escape) {
+          PressKey(dialog, VK_ESCAPE);
+        } else {
+          PressKey(dialog, VK_DOWN);
+          PressKey(dialog, VK_RETURN);
+        }
+      } else if (prompt) {
         HWND field = GetDlgItem(dialog, toolkit::kPromptFieldId);
         if (answer.escape) {
           PressKey(field, VK_ESCAPE);

@@ -46,13 +46,14 @@ Text WindowText(HWND hwnd);
 struct SeenDialog {
   std::string window_class;
   Text title;
-  Text text;  // the box's text, or the prompt's message
+  Text text;  // the box's text, the prompt's message, a menu's first item
 };
 
-// Watches for dialogs of this process (message boxes and prompts) on a
-// thread of its own and answers them in order: for a box, by pressing the
-// button (IDOK, IDYES, IDNO, IDCANCEL); for a prompt, by typing the text and
-// pressing OK, or by Escape. Dialogs beyond the answers are left open.
+// Watches for dialogs of this process (message boxes, prompts and popup
+// menus) on a thread of its own and answers them in order: for a box, by
+// pressing the button (IDOK, IDYES, IDNO, IDCANCEL); for a prompt, by typing
+// the text and pressing OK, or by Escape; for a popup menu, by choosing its
+// first item, or by Escape. Dialogs beyond the answers are left open.
 class Answerer {
  public:
   struct Answer {
@@ -85,5 +86,6 @@ class Answerer {
 inline Answerer::Answer Press(int button) { return {button, {}, false}; }
 inline Answerer::Answer TypeAndOk(Text text) { return {IDOK, std::move(text), false}; }
 inline Answerer::Answer Escape() { return {IDCANCEL, {}, true}; }
+inline Answerer::Answer ChooseFirstItem() { return {IDOK, {}, false}; }
 
 }  // namespace tw::testing

@@ -408,6 +408,59 @@ TEST_F(MainWindowTest, EachExitPathCompactsTheDirectoryAndLeaves) {
   }
 }
 
+TEST_F(MainWindowTest, SavedListsAreSavedLoadedAndRemovedFromTheWindow) {
+  ASSERT_TRUE(CreateDirectoryW(Wide(folder_.File("Documents")).c_str(), nullptr));
+  ListViewRows saved = SavedListsRows();
+  RefreshSavedLists(saved);  // makes the lists folder, now that Documents is there
+  const Text lists = folder_.path() + u"\\Documents\\Tellwave\\";
+  DoubleClickPerson(kAvailableList, "Lee, Al");
+  DoubleClickPerson(kAvailableList, "Doe, John");
+  {
+    Answerer answers({testing::TypeAndOk(u"team")});
+    ASSERT_TRUE(testing::Click(Control(kSaveToListButton)));
+    Settle();
+    ASSERT_TRUE(answers.WaitDone());
+    EXPECT_EQ(Narrow(answers.Seen()[0].title), "Save Pager List");
+  }
+  EXPECT_EQ(ReadBytes(lists + u"team.lst"), "Doe, John;5551234\r\nLee, Al;5550003\r\n");
+  EXPECT_EQ(Names(kSavedListsList), std::vector<std::string>{"team"});
+
+  ASSERT_TRUE(testing::Click(Control(kClearPagersButton)));
+  Settle();
+  ASSERT_TRUE(Names(kSendToList).empty());
+  // A double click below the rows loads nothing; on the row it loads the list.
+  ASSERT_TRUE(testing::DoubleClickAt(Control(kSavedListsList), testing::BelowLastRow(Control(kSavedListsList))));
+  Settle();
+  EXPECT_TRUE(Names(kSendToList).empty());
+  DoubleClickPerson(kSavedListsList, "team");
+  EXPECT_EQ(Names(kSendToList), (std::vector<std::string>{"Doe, John", "Lee, Al"}));
+  EXPECT_EQ(Names(kAvailableList), (std::vector<std::string>{"Smith, Anna", "", "adams, Bo"}));
+
+  {
+    // A right click below the rows offers nothing.
+    Answerer answers({testing::Escape()});
+    ASSERT_TRUE(testing::RightClickAt(Control(kSavedListsList), testing::BelowLastRow(Control(kSavedListsList))));
+    Settle();
+    EXPECT_FALSE(answers.WaitDone(std::chrono::milliseconds(800)));
+  }
+  for (int button : {IDNO, IDYES}) {
+    SCOPED_TRACE(button == IDYES ? "Yes" : "No");
+    // The popup's one item is chosen, then the question answered.
+    Answerer answers({testing::ChooseFirstItem(), testing::Press(button)});
+    ASSERT_TRUE(testing::RightClickAt(Control(kSavedListsList), testing::RowPoint(Control(kSavedListsList), 0)));
+    Settle();
+    ASSERT_TRUE(answers.WaitDone());
+    Settle();
+    const std::vector<testing::SeenDialog> seen = answers.Seen();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(Narrow(seen[0].text), "Remove team ?");
+    EXPECT_EQ(Narrow(seen[1].title), "");
+    EXPECT_EQ(Narrow(seen[1].text), "Are you sure you wish to remove team ?");
+    EXPECT_EQ(testing::Exists(lists + u"team.lst"), button == IDNO);
+    EXPECT_EQ(Names(kSavedListsList).size(), button == IDNO ? 1u : 0u);
+  }
+}
+
 // Sends from the window to a scripted server; returns the commands it got.
 class SendingTest : public MainWindowTest {
  protected:
