@@ -181,7 +181,14 @@ void Answerer::Watch() {
         } else {
           for (char16_t unit : answer.typed) PostMessageW(field, WM_CHAR, unit, 1);
           HWND ok = GetDlgItem(dialog, toolkit::kPromptOkId);
-          PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(toolkit::kPromptOkId, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+          if (answer.enter) {
+            PressKey(field, VK_RETURN);
+          } else if (answer.close) {
+            PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+          } else {
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(toolkit::kPromptOkId, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(ok));
+          }
         }
       } else {
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED),

@@ -60,6 +60,8 @@ class Answerer {
     int button = IDOK;  // boxes
     Text typed;         // prompts
     bool escape = false;
+    bool enter = false;  // prompts: confirm with the Enter key, not OK
+    bool close = false;  // prompts: the close box
   };
   explicit Answerer(std::vector<Answer> answers);
   ~Answerer();
@@ -87,5 +89,7 @@ inline Answerer::Answer Press(int button) { return {button, {}, false}; }
 inline Answerer::Answer TypeAndOk(Text text) { return {IDOK, std::move(text), false}; }
 inline Answerer::Answer Escape() { return {IDCANCEL, {}, true}; }
 inline Answerer::Answer ChooseFirstItem() { return {IDOK, {}, false}; }
+inline Answerer::Answer TypeAndEnter(Text text) { return {IDOK, std::move(text), false, true}; }
+inline Answerer::Answer TypeAndClose(Text text) { return {IDOK, std::move(text), false, false, true}; }
 
 }  // namespace tw::testing
