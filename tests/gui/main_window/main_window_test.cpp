@@ -8,6 +8,7 @@
 #include <atomic>
 #include <thread>
 
+#include "about/win/about_window.h"
 #include "app/main_window.h"
 #include "app/main_window_ids.h"
 #include "app/startup.h"
@@ -459,6 +460,29 @@ TEST_F(MainWindowTest, SavedListsAreSavedLoadedAndRemovedFromTheWindow) {
     EXPECT_EQ(testing::Exists(lists + u"team.lst"), button == IDNO);
     EXPECT_EQ(Names(kSavedListsList).size(), button == IDNO ? 1u : 0u);
   }
+}
+
+TEST_F(MainWindowTest, AboutOpensFromTheMenuAndReturnsToTheLoop) {
+  Text title_seen;
+  std::thread operator_thread([&] {
+    for (int i = 0; i < 500; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      HWND about = FindWindowW(L"TellwaveWindow", L"About Tellwave");
+      if (about == nullptr) continue;
+      title_seen = testing::WindowText(about);
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      testing::Click(GetDlgItem(about, kAboutOkButton));
+      return;
+    }
+  });
+  testing::ChooseMenuItem(Window(), kAboutItem);
+  Settle();
+  operator_thread.join();
+  EXPECT_EQ(Narrow(title_seen), "About Tellwave");
+  EXPECT_EQ(FindWindowW(L"TellwaveWindow", L"About Tellwave"), nullptr);
+  // The main loop runs again.
+  TypeInto(kMessageField, u"abc");
+  EXPECT_EQ(Narrow(TextOf(kMessageLabel)), "Message:(117 Characters Left)");
 }
 
 // Sends from the window to a scripted server; returns the commands it got.
