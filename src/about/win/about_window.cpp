@@ -12,6 +12,9 @@ namespace {
 constexpr int kAboutWidth = 300;
 constexpr int kAboutHeight = 150;
 constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
+// The Enter key as the window's shortcut: a press too short to be seen down
+// between two waits still arrives this way.
+constexpr int kEnterShortcut = 1;
 
 void AddAboutControls() {
   toolkit::AddRichText(kAboutWindow, kAboutTextBox, {10, 10, 280, 82}, AboutText());
@@ -19,6 +22,11 @@ void AddAboutControls() {
   toolkit::AddClickableLabel(kAboutWindow, kContactLink, {10, 95, 65, 15}, u"Contact Me", blue);
   toolkit::AddClickableLabel(kAboutWindow, kHomepageLink, {210, 95, 85, 15}, u"My Homepage", blue);
   toolkit::AddButton(kAboutWindow, kAboutOkButton, {110, 118, 80, 25}, u"OK", true);
+  toolkit::AddShortcut(kAboutWindow, VK_RETURN, kEnterShortcut);
+}
+
+bool IsEnterShortcut(const toolkit::Event& event) {
+  return event.kind == toolkit::EventKind::kMenu && event.window == kAboutWindow && event.id == kEnterShortcut;
 }
 
 // True when the event ends the window; the links act and leave it open.
@@ -57,12 +65,16 @@ void ShowAboutWindow(const Text& title) {
   AddAboutControls();
 
   // An Enter that is already down when the window opens belongs to whatever
-  // opened it (choosing "About" from the menu with the keyboard); only a
-  // press that starts after a release closes the window.
+  // opened it (choosing "About" from the menu with the keyboard), and so do
+  // its repeats; only a press that starts after a release closes the window.
   bool enter_released = false;
   for (;;) {
     const std::optional<toolkit::Event> event = toolkit::WaitEvent(1);
-    if (event && HandleAboutEvent(*event)) break;
+    if (event && IsEnterShortcut(*event)) {
+      if (enter_released) break;
+    } else if (event && HandleAboutEvent(*event)) {
+      break;
+    }
     const bool enter_down = toolkit::KeyDown(VK_RETURN);
     if (enter_down && enter_released) break;
     if (!enter_down) enter_released = true;
