@@ -212,6 +212,35 @@ TEST_F(MainWindowTest, IsBuiltAsTheTablesGiveIt) {
   }
   EXPECT_FALSE(toolkit::MenuChecked(kMainWindow, kShowPagerIdsItem));
 
+  // The two clickable labels explain themselves.
+  struct FindTip {
+    HWND owner;
+    HWND tip;
+  } find{Window(), nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* f = reinterpret_cast<FindTip*>(param);
+        wchar_t name[64] = {};
+        GetClassNameW(hwnd, name, 64);
+        if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 && GetWindow(hwnd, GW_OWNER) == f->owner) f->tip = hwnd;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  ASSERT_NE(find.tip, nullptr);
+  const std::pair<int, const char*> tips[] = {{kFromLabel, "Click to clear the From field"},
+                                              {kMessageLabel, "Click to clear the message"}};
+  for (const auto& [id, text] : tips) {
+    wchar_t buffer[128] = {};
+    TOOLINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.hwnd = Window();
+    info.uId = reinterpret_cast<UINT_PTR>(Control(id));
+    info.lpszText = buffer;
+    SendMessageW(find.tip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(Narrow(Text(reinterpret_cast<char16_t*>(buffer))), text);
+  }
+
   EXPECT_EQ(toolkit::FocusedControl(kMainWindow), kMessageField);
   EXPECT_EQ(SendMessageW(Control(kMessageField), EM_GETLIMITTEXT, 0, 0), 120);
   // Hidden lines stay out; the rest in file order, the empty line as an
@@ -219,6 +248,17 @@ TEST_F(MainWindowTest, IsBuiltAsTheTablesGiveIt) {
   EXPECT_EQ(Names(kAvailableList),
             (std::vector<std::string>{"Doe, John", "Smith, Anna", "", "adams, Bo", "Lee, Al"}));
   EXPECT_TRUE(Names(kSendToList).empty());
+}
+
+TEST_F(MainWindowTest, EscapeIsNoMenuCommand) {
+  // Dialog-style keyboard handling would turn Escape into command 2, the
+  // number of "Edit Pager List", and ask for the password.
+  Answerer answers({testing::Escape()});
+  testing::PressKey(Control(kMessageField), VK_ESCAPE);
+  testing::PressKey(Control(kMessageField), VK_RETURN);  // no message: nothing to send either
+  EXPECT_FALSE(Settle());
+  EXPECT_FALSE(answers.WaitDone(std::chrono::milliseconds(500)));
+  EXPECT_TRUE(answers.Seen().empty());
 }
 
 TEST_F(MainWindowTest, TabMovesTheFocusInCreationOrder) {
