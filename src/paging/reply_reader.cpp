@@ -51,23 +51,15 @@ Reply ReplyReader::NextLine(long long deadline_ms) {
     }
     const long long left = deadline_ms - platform::MonotonicMs();
     if (left <= 0) return {ReplyStatus::kTimedOut, {}};
-    switch (connection_.Poll(static_cast<int>(std::min<long long>(left, kWaitSliceMs)))) {
-      case platform::PollResult::kNothing:
-        if (while_waiting_) while_waiting_();
-        break;
-      case platform::PollResult::kDisconnected:
-        closed_ = true;
-        break;
-      case platform::PollResult::kData: {
-        char buffer[kReceiveBuffer];
-        const int n = connection_.Receive(buffer, kReceiveBuffer);
-        if (n <= 0) {
-          closed_ = true;
-        } else {
-          pending_.append(buffer, static_cast<size_t>(n));
-        }
-        break;
-      }
+    char buffer[kReceiveBuffer];
+    const int n = connection_.ReceiveWithin(
+        buffer, kReceiveBuffer, static_cast<int>(std::min<long long>(left, kWaitSliceMs)));
+    if (n == platform::Connection::kReceiveTimedOut) {
+      if (while_waiting_) while_waiting_();
+    } else if (n <= 0) {
+      closed_ = true;
+    } else {
+      pending_.append(buffer, static_cast<size_t>(n));
     }
   }
 }

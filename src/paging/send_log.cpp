@@ -73,12 +73,19 @@ bool AppendSendLogLine(const Text& folder, const platform::LocalTime& date,
   return platform::AppendToFile(folder + SendLogFileName(date), line);
 }
 
+void AppendSendLogIn(const Text& folder, const Text& display_name, const Text& pager_id,
+                     const Text& time_text, const Text& message, const Text& from,
+                     const Text& user_name, const Text& computer_name) {
+  AppendSendLogLine(folder, LocalNow(),
+                    SendLogLine(display_name, pager_id, time_text, message, from, user_name,
+                                computer_name));
+}
+
 void AppendSendLog(const Text& display_name, const Text& pager_id, const Text& time_text,
                    const Text& message, const Text& from, const Text& user_name,
                    const Text& computer_name) {
-  AppendSendLogLine(SendLogFolder(), LocalNow(),
-                    SendLogLine(display_name, pager_id, time_text, message, from, user_name,
-                                computer_name));
+  AppendSendLogIn(SendLogFolder(), display_name, pager_id, time_text, message, from, user_name,
+                  computer_name);
 }
 
 void SetSendLogClock(LocalClock clock) { g_clock = clock; }

@@ -17,6 +17,13 @@ void AppendSendLog(const Text& display_name, const Text& pager_id, const Text& t
                    const Text& message, const Text& from, const Text& user_name,
                    const Text& computer_name);
 
+// The same into a given folder (ending with a separator). The exchange
+// works the folder out once: the current directory cannot change while it
+// runs, and asking the system for it on every page is a tenth of the cost.
+void AppendSendLogIn(const Text& folder, const Text& display_name, const Text& pager_id,
+                     const Text& time_text, const Text& message, const Text& from,
+                     const Text& user_name, const Text& computer_name);
+
 // The pieces of AppendSendLog, for callers that know the folder and date.
 Text SendLogFileName(const platform::LocalTime& date);
 std::string SendLogLine(const Text& display_name, const Text& pager_id, const Text& time_text,

@@ -244,6 +244,7 @@ ExchangeReport SendPages(PageForm& form, const PagingServer& server) {
     }
   }
 
+  const Text log_folder = SendLogFolder();
   const std::string mess = "MESS From:" + CommandText(from) + " Message: " + CommandText(message);
   form.ShowProgress(0, total);
   ReplyStatus broken = ReplyStatus::kLine;
@@ -271,8 +272,8 @@ ExchangeReport SendPages(PageForm& form, const PagingServer& server) {
     if (page.outcome == PageOutcome::kSent) {
       ++report.sent;
       // The log answers who was paged, so only a confirmed page is written.
-      AppendSendLog(page.display_name, page.pager_id, time_text, message, from, user_name,
-                    computer_name);
+      AppendSendLogIn(log_folder, page.display_name, page.pager_id, time_text, message, from,
+                      user_name, computer_name);
     }
     form.ShowProgress(++done, total);
   }

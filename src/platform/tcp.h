@@ -16,12 +16,27 @@ enum class PollResult { kNothing, kData, kDisconnected };
 class Connection {
  public:
   virtual ~Connection() = default;  // closes
-  // Waits at most timeout_ms (0: does not wait).
+  // Waits at most timeout_ms (0: does not wait). A connection the peer
+  // closed may report kData; the receive then yields 0.
   virtual PollResult Poll(int timeout_ms) = 0;
   // Bytes received (0 when the peer closed, -1 on error), at most max.
   virtual int Receive(char* buffer, int max) = 0;
   // True when every byte was handed to the system.
   virtual bool Send(std::string_view bytes) = 0;
+
+  // Like Receive, but waits at most timeout_ms for the first byte and gives
+  // kReceiveTimedOut when none came.
+  static constexpr int kReceiveTimedOut = -2;
+  virtual int ReceiveWithin(char* buffer, int max, int timeout_ms) {
+    switch (Poll(timeout_ms)) {
+      case PollResult::kNothing:
+        return kReceiveTimedOut;
+      case PollResult::kDisconnected:
+        return 0;
+      default:
+        return Receive(buffer, max);
+    }
+  }
 };
 
 // Why no connection resulted.

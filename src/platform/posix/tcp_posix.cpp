@@ -37,25 +37,44 @@ class PosixConnection final : public Connection {
     } while (n < 0 && errno == EINTR);
     if (n < 0) return PollResult::kDisconnected;
     if (n == 0) return PollResult::kNothing;
-    if (p.revents & POLLIN) {
-      // Readable also means closed; a peek tells the two apart.
-      char c;
-      ssize_t got;
-      do {
-        got = ::recv(fd_, &c, 1, MSG_PEEK | MSG_DONTWAIT);
-      } while (got < 0 && errno == EINTR);
-      if (got > 0) return PollResult::kData;
-      if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return PollResult::kNothing;
-      return PollResult::kDisconnected;
-    }
+    // A close reads as pending data too: the receive then yields 0 bytes.
+    // Telling the two apart here would cost a call on every reply.
+    if (p.revents & POLLIN) return PollResult::kData;
     return PollResult::kDisconnected;  // POLLHUP, POLLERR, POLLNVAL
   }
 
   int Receive(char* buffer, int max) override {
+    if (receive_limit_ms_ != 0) {
+      timeval none{0, 0};
+      ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &none, sizeof none);
+      receive_limit_ms_ = 0;
+    }
     ssize_t n;
     do {
       n = ::recv(fd_, buffer, static_cast<size_t>(max), 0);
     } while (n < 0 && errno == EINTR);
+    return n < 0 ? -1 : static_cast<int>(n);
+  }
+
+  // A receive with the system's own time limit: one call per reply where a
+  // poll and a receive would be two.
+  int ReceiveWithin(char* buffer, int max, int timeout_ms) override {
+    if (timeout_ms <= 0) {
+      const ssize_t n = ::recv(fd_, buffer, static_cast<size_t>(max), MSG_DONTWAIT);
+      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return kReceiveTimedOut;
+      return n < 0 ? -1 : static_cast<int>(n);
+    }
+    if (timeout_ms != receive_limit_ms_) {
+      timeval limit{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
+      if (::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) != 0)
+        return Connection::ReceiveWithin(buffer, max, timeout_ms);
+      receive_limit_ms_ = timeout_ms;
+    }
+    ssize_t n;
+    do {
+      n = ::recv(fd_, buffer, static_cast<size_t>(max), 0);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return kReceiveTimedOut;
     return n < 0 ? -1 : static_cast<int>(n);
   }
 
@@ -74,6 +93,7 @@ class PosixConnection final : public Connection {
 
  private:
   int fd_;
+  int receive_limit_ms_ = 0;  // 0: none set, receives wait without end
 };
 
 void SetBlocking(int fd, bool blocking) {
