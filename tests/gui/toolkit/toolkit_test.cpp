@@ -195,6 +195,35 @@ TEST_F(ToolkitTest, BoxesReportTheButtonPressed) {
   }
 }
 
+TEST_F(ToolkitTest, ClickableLabelsChangeColourUnderThePointerAndShowAHand) {
+  constexpr int kBlueLink = 20;
+  AddClickableLabel(kWindow, kBlueLink, {10, 100, 80, 20}, u"Blue", {RGB(0, 0, 255), RGB(255, 0, 0)});
+  HWND label = ControlHandle(kWindow, kBlueLink);
+  auto colour = [&] {
+    HDC dc = GetDC(label);
+    SendMessageW(WindowHandle(kWindow), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(label));
+    const COLORREF text = GetTextColor(dc);
+    ReleaseDC(label, dc);
+    return text;
+  };
+  EXPECT_EQ(colour(), RGB(0, 0, 255));
+  PostMessageW(label, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  Drain();
+  EXPECT_EQ(colour(), RGB(255, 0, 0));
+  SendMessageW(label, WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(colour(), RGB(0, 0, 255));
+
+  SendMessageW(label, WM_SETCURSOR, reinterpret_cast<WPARAM>(label), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)));  // IDC_HAND
+
+  // The click comes with the release, not the press.
+  PostMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_TRUE(Drain().empty());
+  PostMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(Drain(), (std::vector<Event>{{EventKind::kControl, kWindow, kBlueLink, ControlEventType::kClick}}));
+}
+
 TEST_F(ToolkitTest, ShellOpenAndKeyStateHaveSeamsForTests) {
   std::vector<Text> opened;
   SetShellOpenForTesting([&](const Text& address) { opened.push_back(address); });
