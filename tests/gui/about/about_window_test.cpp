@@ -16,6 +16,7 @@
 
 #include "about/win/about_window.h"
 #include "common/settings.h"
+#include "gui_support/gui_driver.h"
 #include "toolkit/toolkit.h"
 
 namespace tw {
@@ -35,19 +36,6 @@ void SendKey(WORD virtual_key, bool release) {
   input.ki.wVk = virtual_key;
   input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
   SendInput(1, &input, sizeof(input));
-}
-
-// A left click as the window receives it: press and release at a point of
-// its client area.
-void PostClick(HWND hwnd, int x, int y) {
-  PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-  PostMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-}
-
-void PostClickInside(HWND hwnd) {
-  RECT client;
-  GetClientRect(hwnd, &client);
-  PostClick(hwnd, client.right / 2, client.bottom / 2);
 }
 
 void PostTyping(HWND hwnd, const std::wstring& text) {
@@ -95,7 +83,7 @@ class AboutWindowTest : public ::testing::Test {
     } else if (tk::WindowIsOpen(kAboutWindow)) {
       if (!ran_out_) ADD_FAILURE() << "the About window outlived its script";
       ran_out_ = true;
-      PostClickInside(AboutControl(kAboutOkButton));
+      testing::Click(AboutControl(kAboutOkButton));
     }
     return scripted_key_.value_or(RealKeyDown(virtual_key));
   }
@@ -190,7 +178,7 @@ TEST_F(AboutWindowTest, ShowsItsTitleControlsAndTextInAFixedTitleBarOnlyWindow) 
     EXPECT_EQ(GetWindowLongPtrW(AboutControl(kAboutOkButton), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     EXPECT_FALSE(GetWindowLongPtrW(AboutControl(kAboutTextBox), GWL_STYLE) & ES_READONLY);
     text_seen = tk::GetText(kAboutWindow, kAboutTextBox);
-    PostClickInside(AboutControl(kAboutOkButton));
+    testing::Click(AboutControl(kAboutOkButton));
   }});
   ShowAboutWindow(u"About Tellwave");
 
@@ -203,14 +191,14 @@ TEST_F(AboutWindowTest, ShowsItsTitleControlsAndTextInAFixedTitleBarOnlyWindow) 
 
 TEST_F(AboutWindowTest, LinksHandTheirAddressesToTheShellAndLeaveTheWindowOpen) {
   std::vector<std::function<void()>> steps = {
-      [] { PostClickInside(AboutControl(kContactLink)); },
-      [] { PostClickInside(AboutControl(kContactLink)); },
-      [] { PostClickInside(AboutControl(kHomepageLink)); },
+      [] { testing::Click(AboutControl(kContactLink)); },
+      [] { testing::Click(AboutControl(kContactLink)); },
+      [] { testing::Click(AboutControl(kHomepageLink)); },
   };
   AddIdlePasses(steps, 5);
   steps.push_back([&] {
     EXPECT_EQ(opened_.size(), 3u);
-    PostClickInside(AboutControl(kAboutOkButton));
+    testing::Click(AboutControl(kAboutOkButton));
   });
   Script(steps);
   ShowAboutWindow(u"About Tellwave");
@@ -231,7 +219,7 @@ TEST_F(AboutWindowTest, EnterClosesItWhereverTheFocusIs) {
     Script({
         [&] {
           if (focus == kAboutTextBox) {
-            PostClickInside(AboutControl(kAboutTextBox));
+            testing::Click(AboutControl(kAboutTextBox));
             PostTyping(AboutControl(kAboutTextBox), L"typed");
           } else {
             tk::Focus(kAboutWindow, kAboutOkButton);
@@ -305,7 +293,7 @@ TEST_F(AboutWindowTest, IgnoresCloseRequestsAndEndsOnlyWithOkOrEnter) {
       [] { PostMessageW(AboutControl(kAboutTextBox), WM_KEYDOWN, VK_ESCAPE, 1); },
   };
   AddIdlePasses(steps, 5);
-  steps.push_back([] { PostClickInside(AboutControl(kAboutOkButton)); });
+  steps.push_back([] { testing::Click(AboutControl(kAboutOkButton)); });
   Script(steps);
   ShowAboutWindow(u"About Tellwave");
 
@@ -318,11 +306,11 @@ TEST_F(AboutWindowTest, IgnoresCloseRequestsAndEndsOnlyWithOkOrEnter) {
 TEST_F(AboutWindowTest, TextTypedIntoTheBoxIsGoneTheNextTime) {
   Text typed;
   std::vector<std::function<void()>> steps = {
-      [] { PostClickInside(AboutControl(kAboutTextBox)); },
+      [] { testing::Click(AboutControl(kAboutTextBox)); },
       [] { PostTyping(AboutControl(kAboutTextBox), L"scribble"); },
       [&] {
         typed = tk::GetText(kAboutWindow, kAboutTextBox);
-        PostClickInside(AboutControl(kAboutOkButton));
+        testing::Click(AboutControl(kAboutOkButton));
       },
   };
   Script(steps);
@@ -332,7 +320,7 @@ TEST_F(AboutWindowTest, TextTypedIntoTheBoxIsGoneTheNextTime) {
   Text second;
   Script({[&] {
     second = tk::GetText(kAboutWindow, kAboutTextBox);
-    PostClickInside(AboutControl(kAboutOkButton));
+    testing::Click(AboutControl(kAboutOkButton));
   }});
   ShowAboutWindow(u"About Tellwave");
   EXPECT_EQ(second, AboutText());
@@ -345,20 +333,20 @@ TEST_F(AboutWindowTest, SwallowsTheMainWindowsEventsWhileOpen) {
   OpenMainStandIn();
   HWND send = tk::ControlHandle(kMainWindow, kSendButton);
   ASSERT_NE(send, nullptr);
-  PostClickInside(send);
+  testing::Click(send);
   const std::vector<tk::Event> before = EventsAfterwards();
   ASSERT_EQ(before.size(), 1u);
   EXPECT_EQ(before[0], (tk::Event{tk::EventKind::kControl, kMainWindow, kSendButton, tk::ControlEventType::kClick}));
 
   std::vector<std::function<void()>> steps = {
-      [&] { PostClickInside(send); },
+      [&] { testing::Click(send); },
       [] { PostMessageW(tk::WindowHandle(kMainWindow), WM_CLOSE, 0, 0); },
   };
   AddIdlePasses(steps, 3);
   // A click still on its way when OK is pressed is lost as well.
   steps.push_back([&] {
-    PostClickInside(AboutControl(kAboutOkButton));
-    PostClickInside(send);
+    testing::Click(AboutControl(kAboutOkButton));
+    testing::Click(send);
   });
   Script(steps);
   ShowAboutWindow(u"About Tellwave");
