@@ -50,7 +50,10 @@ Text ReplyForDisplay(const std::string& line) {
   return text;
 }
 
-Text SecondsText(int ms) { return NumberText((ms + 999) / 1000); }
+Text SecondsText(int ms) {
+  const int seconds = (ms + 999) / 1000;
+  return NumberText(seconds) + (seconds == 1 ? u" second" : u" seconds");
+}
 
 Text UnreachableText(const PagingServer& server, platform::ConnectFailure why) {
   Text reason;
@@ -62,7 +65,7 @@ Text UnreachableText(const PagingServer& server, platform::ConnectFailure why) {
       reason = u"the connection was refused";
       break;
     case platform::ConnectFailure::kTimedOut:
-      reason = u"no connection within " + SecondsText(server.connect_timeout_ms) + u" seconds";
+      reason = u"no connection within " + SecondsText(server.connect_timeout_ms);
       break;
     default:
       reason = u"the connection failed";
@@ -75,8 +78,7 @@ Text UnreachableText(const PagingServer& server, platform::ConnectFailure why) {
 Text BrokenText(ReplyStatus status, const PagingServer& server) {
   switch (status) {
     case ReplyStatus::kTimedOut:
-      return u"the server did not answer within " + SecondsText(server.reply_timeout_ms) +
-             u" seconds";
+      return u"the server did not answer within " + SecondsText(server.reply_timeout_ms);
     case ReplyStatus::kTooLong:
       return u"the server's answer could not be read";
     default:

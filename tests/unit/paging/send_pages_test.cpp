@@ -274,6 +274,17 @@ TEST_F(SendPagesTest, AnUnreachableServerIsNamedAndTheFormIsKept) {
     ASSERT_TRUE(listener);
     closed_port = listener->Port();
   }
+  // A server that takes no more clients: once its queue is full, a new
+  // connection is never answered, and only the time limit ends the attempt.
+  auto full = platform::Listen("127.0.0.1", 0);
+  ASSERT_TRUE(full);
+  std::vector<std::unique_ptr<platform::Connection>> queued;
+  while (queued.size() < 256) {
+    auto c = platform::Connect("127.0.0.1", full->Port(), 300);
+    if (!c) break;
+    queued.push_back(std::move(c));
+  }
+  ASSERT_LT(queued.size(), 256u) << "the listener's queue never filled";
   const struct {
     std::string host;
     int port;
@@ -282,11 +293,12 @@ TEST_F(SendPagesTest, AnUnreachableServerIsNamedAndTheFormIsKept) {
   } cases[] = {
       {"127.0.0.1", closed_port, ExchangeEnd::kUnreachable, "the connection was refused"},
       {"no-such-host.invalid", 444, ExchangeEnd::kUnreachable, "the host name could not be found"},
+      {"127.0.0.1", full->Port(), ExchangeEnd::kUnreachable, "no connection within 1 second."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.host);
     form_.boxes.clear();
-    const ExchangeReport report = SendPages(form_, PagingServer{c.host, c.port, "", 3000, 1500});
+    const ExchangeReport report = SendPages(form_, PagingServer{c.host, c.port, "", 500, 1500});
     EXPECT_EQ(report.end, c.end);
     EXPECT_FALSE(report.form_reset);
     ASSERT_EQ(Titles(), std::vector<std::string>{"Error"});
@@ -307,7 +319,7 @@ TEST_F(SendPagesTest, ASilentServerIsLeftAfterTheReplyTimeAndNothingUnconfirmedC
     EXPECT_EQ(server.Received(), "");
     EXPECT_EQ(report.end, ExchangeEnd::kNoGreeting);
     ASSERT_EQ(Titles(), std::vector<std::string>{"Error"});
-    EXPECT_THAT(form_.boxes[0].text, HasSubstr("did not answer within 2 seconds"));
+    EXPECT_THAT(form_.boxes[0].text, HasSubstr("did not answer within 2 seconds."));
     ExpectFormKept();
   }
   {
@@ -327,7 +339,7 @@ TEST_F(SendPagesTest, ASilentServerIsLeftAfterTheReplyTimeAndNothingUnconfirmedC
     ASSERT_EQ(Titles(), std::vector<std::string>{"Error"});
     const std::string& text = form_.boxes[0].text;
     EXPECT_THAT(text, HasSubstr("Pages sent: 1 of 3."));
-    EXPECT_THAT(text, HasSubstr("did not answer within 2 seconds"));
+    EXPECT_THAT(text, HasSubstr("did not answer within 2 seconds."));
     EXPECT_THAT(text, HasSubstr("Poe, Al (12345): not confirmed"));
     EXPECT_THAT(text, HasSubstr("Doe, John (11): not sent"));
     ExpectFormReset();
