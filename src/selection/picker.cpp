@@ -78,9 +78,12 @@ void ClearSelection(RowList& list) {
   for (int row : list.SelectedRows()) list.SetSelected(row, false);
 }
 
+// The found row is selected first and the others cleared after: the focus
+// then moves once, straight to the found row.
 void SelectAlone(RowList& list, int row) {
-  ClearSelection(list);
   list.SetSelected(row, true);
+  for (int other : list.SelectedRows())
+    if (other != row) list.SetSelected(other, false);
   list.EnsureVisible(row);
 }
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "common/memory_row_list.h"
+#include "unit/picker/one_by_one_move.h"
 
 namespace tw {
 namespace {
@@ -171,46 +172,6 @@ TEST(MoveSelectedRows, CarriesOnlyTheFirstTwoColumns) {
   EXPECT_EQ(send_to.ReadRow(0), (Row{u"name", u"id", u""}));
 }
 
-// The move as first specified: one row at a time from the last index down,
-// appended to the destination, which is then sorted in full. Its end state
-// is the reference for the one-sort move.
-void SortOneByOneReference(RowList& list) {
-  std::vector<std::pair<Text, Row>> keyed;
-  for (int r = 0; r < list.RowCount(); ++r) {
-    Row cells = list.ReadRow(r);
-    Text key = cells[0];
-    while (key.size() < 100) key.push_back(u' ');
-    for (const Text& cell : cells) key += cell + u'\n';
-    keyed.emplace_back(std::move(key), std::move(cells));
-  }
-  std::sort(keyed.begin(), keyed.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-  list.RemoveAllRows();
-  for (const auto& [key, cells] : keyed) list.AppendRow(cells);
-}
-
-void MoveOneByOneReference(RowList& source, RowList& destination, int row_count) {
-  for (int i = row_count - 1; i >= 0; --i) {
-    if (!source.IsSelected(i)) continue;
-    destination.AppendRow({source.Cell(i, 0), source.Cell(i, 1)});
-    source.RemoveRow(i);
-    SortOneByOneReference(destination);
-  }
-}
-
-struct ListState {
-  std::vector<Row> rows;
-  std::vector<int> selected;
-  friend bool operator==(const ListState&, const ListState&) = default;
-};
-
-ListState StateOf(const RowList& list) {
-  ListState s;
-  for (int r = 0; r < list.RowCount(); ++r) s.rows.push_back(list.ReadRow(r));
-  s.selected = list.SelectedRows();
-  return s;
-}
-
 Text RandomText(std::mt19937& rng, int max_length) {
   // Few distinct characters, so that names share prefixes and repeat; the
   // blank, the tab and characters above 0x7F test the key's padding and the
@@ -262,11 +223,11 @@ TEST(MoveSelectedRows, EndsAsMovingOneRowAtATimeWithASortAfterEach) {
         round % 5 == 0 ? std::max(0, source.RowCount() - 3) : source.RowCount();
 
     MemoryRowList reference_source = source, reference_destination = destination;
-    MoveOneByOneReference(reference_source, reference_destination, row_count);
+    testing::MoveOneByOne(reference_source, reference_destination, row_count);
     MoveSelectedRows(source, destination, row_count);
 
-    ASSERT_EQ(StateOf(source), StateOf(reference_source)) << "round " << round;
-    ASSERT_EQ(StateOf(destination), StateOf(reference_destination)) << "round " << round;
+    ASSERT_EQ(testing::StateOf(source), testing::StateOf(reference_source)) << "round " << round;
+    ASSERT_EQ(testing::StateOf(destination), testing::StateOf(reference_destination)) << "round " << round;
   }
 }
 
