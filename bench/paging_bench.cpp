@@ -69,7 +69,8 @@ class BenchForm final : public tw::PageForm, public tw::Dialogs {
  public:
   BenchForm() {
     for (int i = 0; i < kRecipients; ++i)
-      send_to_.AppendRow({u"Recipient " + tw::NumberText(i) + u", Test", tw::NumberText(10000 + i)});
+      send_to_.AppendRow(
+          {u"Recipient " + tw::NumberText(i) + u", Test", tw::NumberText(10000 + i)});
   }
   tw::Text FromText() override { return u"Desk"; }
   tw::Text MessageText() override { return u"Plant alarm: boiler 3 pressure high, call the desk"; }
@@ -196,8 +197,7 @@ void BM_ExchangeOverBareDialogue(benchmark::State& state) {
     state.SetIterationTime(std::chrono::duration<double>(t2 - t0).count());
   }
   state.counters["bare_ms"] = bare_seconds * 1000 / static_cast<double>(state.iterations());
-  state.counters["exchange_ms"] =
-      exchange_seconds * 1000 / static_cast<double>(state.iterations());
+  state.counters["exchange_ms"] = exchange_seconds * 1000 / static_cast<double>(state.iterations());
   state.counters["ratio"] = bare_seconds > 0 ? exchange_seconds / bare_seconds : 0;
 }
 

@@ -67,8 +67,7 @@ std::string SendLogLine(const Text& display_name, const Text& pager_id, const Te
   return line;
 }
 
-bool AppendSendLogLine(const Text& folder, const platform::LocalTime& date,
-                       std::string_view line) {
+bool AppendSendLogLine(const Text& folder, const platform::LocalTime& date, std::string_view line) {
   // Only an existing folder takes the log; nothing is created on the way.
   return platform::AppendToFile(folder + SendLogFileName(date), line);
 }
@@ -76,9 +75,9 @@ bool AppendSendLogLine(const Text& folder, const platform::LocalTime& date,
 void AppendSendLogIn(const Text& folder, const Text& display_name, const Text& pager_id,
                      const Text& time_text, const Text& message, const Text& from,
                      const Text& user_name, const Text& computer_name) {
-  AppendSendLogLine(folder, LocalNow(),
-                    SendLogLine(display_name, pager_id, time_text, message, from, user_name,
-                                computer_name));
+  AppendSendLogLine(
+      folder, LocalNow(),
+      SendLogLine(display_name, pager_id, time_text, message, from, user_name, computer_name));
 }
 
 void AppendSendLog(const Text& display_name, const Text& pager_id, const Text& time_text,

@@ -30,8 +30,7 @@ std::string SendLogLine(const Text& display_name, const Text& pager_id, const Te
                         const Text& message, const Text& from, const Text& user_name,
                         const Text& computer_name);
 // folder ends with a separator.
-bool AppendSendLogLine(const Text& folder, const platform::LocalTime& date,
-                       std::string_view line);
+bool AppendSendLogLine(const Text& folder, const platform::LocalTime& date, std::string_view line);
 
 // The local clock that FormatTimeOfDay() and the log's file names read;
 // tests replace it to cross midnight.

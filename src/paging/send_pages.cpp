@@ -20,11 +20,6 @@ constexpr int kMostListedRecipients = 15;
 // Server texts are shown up to this many characters.
 constexpr size_t kMostReplyCharacters = 200;
 
-struct Recipient {
-  Text display_name;
-  Text pager_id;
-};
-
 // A line break inside a field would end the command early and let the rest
 // of the text reach the server as a command of its own.
 std::string CommandText(const Text& text) {
@@ -167,6 +162,105 @@ void ShowError(PageForm& form, const Text& text) {
   form.Boxes().ShowBox(u"Error", text, BoxIcon::kError);
 }
 
+
+// Everything the exchange needs, taken once before it connects.
+struct ExchangeInputs {
+  Text from;
+  Text message;
+  Text user_name;
+  Text computer_name;
+  Text time_text;
+  Text log_folder;
+};
+
+ExchangeInputs TakeInputs(PageForm& form) {
+  return {form.FromText(),
+          form.MessageText(),
+          platform::GetEnv("USERNAME"),
+          platform::GetEnv("COMPUTERNAME"),
+          FormatTimeOfDay(),
+          SendLogFolder()};
+}
+
+constexpr char16_t kNothingSent[] =
+    u"\n\nNothing was sent. The message and the recipients are kept.";
+
+// The greeting and, when the build names one, the login. Empty when pages
+// may follow; otherwise what to tell the operator, the session being over.
+Text OpenSession(Dialogue& dialogue, const PagingServer& server, ExchangeReport& report) {
+  const Text at = u"The paging server at " + HostAndPort(server);
+  // Only the first reply can be the greeting; whatever a later reply holds
+  // never starts the pages over.
+  const Reply greeting = dialogue.Greeting();
+  if (greeting.status != ReplyStatus::kLine) {
+    report.end = ExchangeEnd::kNoGreeting;
+    dialogue.Close();
+    return at + u" did not greet: " + BrokenText(greeting.status, server) + u"." + kNothingSent;
+  }
+  if (ReplyCode(greeting.line) != 220) {
+    report.end = ExchangeEnd::kGreetingRefused;
+    dialogue.Quit();
+    return at + u" refused the exchange:\n" + ReplyForDisplay(greeting.line) + kNothingSent;
+  }
+  if (server.login.empty()) return {};
+  const Reply login = dialogue.Command("LOGI " + CommandText(Utf8ToText(server.login)));
+  if (login.status == ReplyStatus::kLine && ReplyCodeIs(login.line, '2')) return {};
+  report.end = ExchangeEnd::kLoginRefused;
+  Text why;
+  if (login.status == ReplyStatus::kLine) {
+    why = ReplyForDisplay(login.line);
+    dialogue.Quit();
+  } else {
+    why = BrokenText(login.status, server);
+    dialogue.Close();
+  }
+  return at + u" did not accept the login " + Utf8ToText(server.login) + u": " + why + kNothingSent;
+}
+
+// PAGE, MESS and SEND for one recipient, each awaiting its reply; a refusal
+// is followed by RESE. kLine unless the exchange broke off.
+ReplyStatus PageOne(Dialogue& dialogue, const std::string& mess, const PagingServer& server,
+                    PageResult& page) {
+  const std::string commands[] = {"PAGE 800" + CommandText(page.pager_id), mess, "SEND"};
+  for (const std::string& command : commands) {
+    const Reply reply = dialogue.Command(command);
+    if (reply.status != ReplyStatus::kLine) {
+      page.outcome = PageOutcome::kNotConfirmed;
+      page.reply = TextToUtf8(BrokenText(reply.status, server));
+      return reply.status;
+    }
+    if (!ReplyCodeIs(reply.line, '2')) {
+      page.outcome = PageOutcome::kRefused;
+      page.reply = reply.line;
+      // Nothing of a refused page may carry over into the next one.
+      return dialogue.Command("RESE").status;
+    }
+  }
+  page.outcome = PageOutcome::kSent;
+  return ReplyStatus::kLine;
+}
+
+// One pass over every recipient; kLine unless the exchange broke off.
+ReplyStatus PageEveryone(Dialogue& dialogue, const ExchangeInputs& in, const PagingServer& server,
+                         PageForm& form, int& done, ExchangeReport& report) {
+  const std::string mess =
+      "MESS From:" + CommandText(in.from) + " Message: " + CommandText(in.message);
+  const int total = static_cast<int>(report.pages.size());
+  form.ShowProgress(0, total);
+  for (PageResult& page : report.pages) {
+    const ReplyStatus status = PageOne(dialogue, mess, server, page);
+    if (page.outcome == PageOutcome::kSent) {
+      ++report.sent;
+      // The log answers who was paged, so only a confirmed page is written.
+      AppendSendLogIn(in.log_folder, page.display_name, page.pager_id, in.time_text, in.message,
+                      in.from, in.user_name, in.computer_name);
+    }
+    form.ShowProgress(++done, total);
+    if (status != ReplyStatus::kLine) return status;
+  }
+  return ReplyStatus::kLine;
+}
+
 }  // namespace
 
 PagingServer BuildPagingServer() {
@@ -174,23 +268,13 @@ PagingServer BuildPagingServer() {
 }
 
 ExchangeReport SendPages(PageForm& form, const PagingServer& server) {
-  // Everything the exchange needs is taken once, before connecting.
-  const Text from = form.FromText();
-  const Text message = form.MessageText();
-  const Text user_name = platform::GetEnv("USERNAME");
-  const Text computer_name = platform::GetEnv("COMPUTERNAME");
-  const Text time_text = FormatTimeOfDay();
-  std::vector<Recipient> recipients;
-  {
-    const RowList& send_to = form.SendToList();
-    for (int n = send_to.RowCount() - 1; n >= 0; --n)
-      recipients.push_back({send_to.Cell(n, 0), send_to.Cell(n, 1)});
-  }
-  const int total = static_cast<int>(recipients.size());
-
+  const ExchangeInputs in = TakeInputs(form);
   ExchangeReport report;
-  for (const Recipient& r : recipients)
-    report.pages.push_back({r.display_name, r.pager_id, PageOutcome::kNotSent, {}});
+  const RowList& send_to = form.SendToList();
+  for (int n = send_to.RowCount() - 1; n >= 0; --n)
+    report.pages.push_back({send_to.Cell(n, 0), send_to.Cell(n, 1), PageOutcome::kNotSent, {}});
+  // With nobody to page there is nothing to report as sent.
+  if (report.pages.empty()) return report;
 
   if (!platform::StartNetwork()) {
     report.end = ExchangeEnd::kNetworkDown;
@@ -205,89 +289,24 @@ ExchangeReport SendPages(PageForm& form, const PagingServer& server) {
     ShowError(form, UnreachableText(server, why));
     return report;
   }
-
+  const int total = static_cast<int>(report.pages.size());
   int done = 0;
   Dialogue dialogue(std::move(connection), server.reply_timeout_ms,
                     [&form, &done, total] { form.ShowProgress(done, total); });
-  const Text kept = u"\n\nNothing was sent. The message and the recipients are kept.";
-
-  // Only the first reply can be the greeting; whatever a later reply holds
-  // never starts the pages over.
-  const Reply greeting = dialogue.Greeting();
-  if (greeting.status != ReplyStatus::kLine) {
-    report.end = ExchangeEnd::kNoGreeting;
-    dialogue.Close();
-    ShowError(form, u"The paging server at " + HostAndPort(server) + u" did not greet: " +
-                        BrokenText(greeting.status, server) + u"." + kept);
+  if (const Text refusal = OpenSession(dialogue, server, report); !refusal.empty()) {
+    ShowError(form, refusal);
     return report;
   }
-  if (ReplyCode(greeting.line) != 220) {
-    report.end = ExchangeEnd::kGreetingRefused;
-    dialogue.Quit();
-    ShowError(form, u"The paging server at " + HostAndPort(server) + u" refused the exchange:\n" +
-                        ReplyForDisplay(greeting.line) + kept);
-    return report;
-  }
-  if (!server.login.empty()) {
-    const Reply login = dialogue.Command("LOGI " + CommandText(Utf8ToText(server.login)));
-    if (login.status != ReplyStatus::kLine || !ReplyCodeIs(login.line, '2')) {
-      report.end = ExchangeEnd::kLoginRefused;
-      if (login.status == ReplyStatus::kLine) {
-        dialogue.Quit();
-      } else {
-        dialogue.Close();
-      }
-      ShowError(form, u"The paging server at " + HostAndPort(server) + u" did not accept the login " +
-                          Utf8ToText(server.login) + u": " +
-                          (login.status == ReplyStatus::kLine ? ReplyForDisplay(login.line)
-                                                              : BrokenText(login.status, server)) +
-                          kept);
-      return report;
-    }
-  }
 
-  const Text log_folder = SendLogFolder();
-  const std::string mess = "MESS From:" + CommandText(from) + " Message: " + CommandText(message);
-  form.ShowProgress(0, total);
-  ReplyStatus broken = ReplyStatus::kLine;
-  for (int i = 0; i < total && broken == ReplyStatus::kLine; ++i) {
-    PageResult& page = report.pages[i];
-    const std::string commands[] = {"PAGE 800" + CommandText(page.pager_id), mess, "SEND"};
-    page.outcome = PageOutcome::kSent;
-    for (const std::string& command : commands) {
-      const Reply reply = dialogue.Command(command);
-      if (reply.status != ReplyStatus::kLine) {
-        broken = reply.status;
-        page.outcome = PageOutcome::kNotConfirmed;
-        page.reply = TextToUtf8(BrokenText(reply.status, server));
-        break;
-      }
-      if (!ReplyCodeIs(reply.line, '2')) {
-        page.outcome = PageOutcome::kRefused;
-        page.reply = reply.line;
-        // Nothing of a refused page may carry over into the next one.
-        const Reply reset = dialogue.Command("RESE");
-        if (reset.status != ReplyStatus::kLine) broken = reset.status;
-        break;
-      }
-    }
-    if (page.outcome == PageOutcome::kSent) {
-      ++report.sent;
-      // The log answers who was paged, so only a confirmed page is written.
-      AppendSendLogIn(log_folder, page.display_name, page.pager_id, time_text, message, from,
-                      user_name, computer_name);
-    }
-    form.ShowProgress(++done, total);
-  }
-
+  const ReplyStatus status = PageEveryone(dialogue, in, server, form, done, report);
   Text ending;
-  if (broken == ReplyStatus::kLine) {
+  if (status == ReplyStatus::kLine) {
     dialogue.Quit();
   } else {
     report.end = ExchangeEnd::kBrokenOff;
     dialogue.Close();
     ending = u"The exchange with the paging server at " + HostAndPort(server) + u" broke off: " +
-             BrokenText(broken, server) + u".";
+             BrokenText(status, server) + u".";
   }
 
   ResetForm(form);

@@ -63,10 +63,10 @@ void ScriptedSnppServer::Answer(platform::Connection& client, const std::string&
                 ? script_.refusal
                 : script_.page_reply;
   } else if (StartsWith(line, "MESS ")) {
-    reply = !script_.refuse_mess_after_page_of.empty() &&
-                    last_page == script_.refuse_mess_after_page_of
-                ? script_.refusal
-                : script_.mess_reply;
+    reply =
+        !script_.refuse_mess_after_page_of.empty() && last_page == script_.refuse_mess_after_page_of
+            ? script_.refusal
+            : script_.mess_reply;
   } else if (line == "SEND") {
     reply = script_.send_reply;
   } else if (line == "RESE") {

@@ -63,8 +63,10 @@ int main(int argc, char** argv) {
   tw::platform::StartNetwork();
   auto listener = tw::platform::Listen("127.0.0.1", options.port);
   if (!listener) {
-    std::fprintf(stderr, "tellwave-snpp: cannot listen on 127.0.0.1 port %d (in use, or a port "
-                         "below 1024 without the right to bind it)\n", options.port);
+    std::fprintf(stderr,
+                 "tellwave-snpp: cannot listen on 127.0.0.1 port %d (in use, or a port "
+                 "below 1024 without the right to bind it)\n",
+                 options.port);
     return 1;
   }
   std::printf("tellwave-snpp: listening on 127.0.0.1 port %d\n", listener->Port());

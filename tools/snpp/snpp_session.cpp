@@ -38,8 +38,7 @@ std::string Session::Answer(const std::string& line, bool& done,
     // A password may follow the pager ID; this server asks for none.
     const std::string id = Trimmed(argument).substr(0, Trimmed(argument).find(' '));
     if (!options_.required_login.empty() && !logged_in_) return "530 Login Required\r\n";
-    if (id.empty() || options_.refused_ids.count(id))
-      return "550 Error, Invalid Pager ID\r\n";
+    if (id.empty() || options_.refused_ids.count(id)) return "550 Error, Invalid Pager ID\r\n";
     pager_ids_.push_back(id);
     return "250 Pager ID Accepted\r\n";
   }

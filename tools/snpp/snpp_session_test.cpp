@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "common/memory_row_list.h"
 #include "common/data_locations.h"
+#include "common/memory_row_list.h"
 #include "paging/send_pages.h"
 #include "support/temp_folder.h"
 

@@ -155,8 +155,8 @@ std::unique_ptr<Connection> Connect(const std::string& host, int port, int timeo
   const long long deadline = MonotonicMs() + timeout_ms;
   const std::optional<in_addr> address = Resolve(host, timeout_ms);
   if (!address) {
-    Report(failure, MonotonicMs() >= deadline ? ConnectFailure::kTimedOut
-                                              : ConnectFailure::kUnresolved);
+    Report(failure,
+           MonotonicMs() >= deadline ? ConnectFailure::kTimedOut : ConnectFailure::kUnresolved);
     return nullptr;
   }
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

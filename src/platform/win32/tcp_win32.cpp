@@ -133,8 +133,8 @@ std::unique_ptr<Connection> Connect(const std::string& host, int port, int timeo
   const long long deadline = MonotonicMs() + timeout_ms;
   const std::optional<in_addr> address = Resolve(host, timeout_ms);
   if (!address) {
-    Report(failure, MonotonicMs() >= deadline ? ConnectFailure::kTimedOut
-                                              : ConnectFailure::kUnresolved);
+    Report(failure,
+           MonotonicMs() >= deadline ? ConnectFailure::kTimedOut : ConnectFailure::kUnresolved);
     return nullptr;
   }
   const SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -157,7 +157,7 @@ std::unique_ptr<Connection> Connect(const std::string& host, int port, int timeo
     int len = sizeof so_error;
     ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&so_error), &len);
     if (n <= 0 || so_error != 0) {
-      Report(failure, n == 0                            ? ConnectFailure::kTimedOut
+      Report(failure, n == 0                        ? ConnectFailure::kTimedOut
                       : so_error == WSAECONNREFUSED ? ConnectFailure::kRefused
                                                     : ConnectFailure::kOther);
       ::closesocket(s);

@@ -15,7 +15,6 @@
 #include "support/child_process.h"
 #include "support/temp_folder.h"
 
-
 namespace tw {
 namespace {
 
@@ -31,9 +30,9 @@ TEST(FormatTimeOfDay, TwelveHourClockWithoutLeadingZeroOnTheHour) {
     int hour, minute;
     const char* text;
   } cases[] = {
-      {0, 0, "12:00 am"},  {0, 5, "12:05 am"},  {0, 59, "12:59 am"}, {1, 7, "1:07 am"},
-      {9, 45, "9:45 am"},  {11, 59, "11:59 am"}, {12, 0, "12:00 pm"}, {12, 30, "12:30 pm"},
-      {13, 7, "1:07 pm"},  {20, 10, "8:10 pm"},  {23, 9, "11:09 pm"},
+      {0, 0, "12:00 am"}, {0, 5, "12:05 am"},   {0, 59, "12:59 am"}, {1, 7, "1:07 am"},
+      {9, 45, "9:45 am"}, {11, 59, "11:59 am"}, {12, 0, "12:00 pm"}, {12, 30, "12:30 pm"},
+      {13, 7, "1:07 pm"}, {20, 10, "8:10 pm"},  {23, 9, "11:09 pm"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Narrow(FormatTimeOfDay(At(c.hour, c.minute))), c.text) << c.hour << ":" << c.minute;
@@ -124,7 +123,8 @@ const platform::LocalTime kSharedDate{2020, 5, 22, 13, 7, 0};
 std::string ChildLine(int child, int n) {
   return SendLogLine(u"Writer " + NumberText(child) + u", Number", NumberText(n), u"1:07 pm",
                      u"A message long enough to cross a few hundred bytes when written by "
-                     u"many processes at once: \u00e9\u221e " + Text(80, u'x'),
+                     u"many processes at once: \u00e9\u221e " +
+                         Text(80, u'x'),
                      u"Desk", u"operator", u"PC-" + NumberText(child));
 }
 
@@ -174,8 +174,8 @@ TEST(SendLogAcrossProcesses, NoLineIsLostOrTorn) {
   EXPECT_EQ(start, log.size()) << "the file ends inside a line";
   EXPECT_EQ(lines, kWriters * kLinesEach);
   EXPECT_EQ(strangers, 0) << "torn or mixed lines";
-  const int missing = static_cast<int>(std::count_if(
-      expected.begin(), expected.end(), [](const auto& e) { return e.second != 1; }));
+  const int missing = static_cast<int>(
+      std::count_if(expected.begin(), expected.end(), [](const auto& e) { return e.second != 1; }));
   EXPECT_EQ(missing, 0) << "lines lost or doubled";
 }
 

@@ -15,9 +15,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
-using ::testing::Not;
 using testing::InTempFolder;
 using testing::MemoryPageForm;
+using ::testing::Not;
 using testing::ReadBytes;
 using testing::ScriptedSnppServer;
 using testing::SnppScript;
@@ -47,9 +47,7 @@ class SendPagesTest : public ::testing::Test {
     form_.send_to().AppendRow({u"Roe, Jane", u"22"});
     form_.available().AppendRow({u"Stale, Row", u"1"});
   }
-  void TearDown() override {
-    SetSendLogClock(nullptr);
-  }
+  void TearDown() override { SetSendLogClock(nullptr); }
 
   ExchangeReport Run(ScriptedSnppServer& server, std::string login = "") {
     EXPECT_NE(server.Port(), 0);
@@ -93,11 +91,10 @@ class SendPagesTest : public ::testing::Test {
   MemoryPageForm form_;
 };
 
-const Lines kPagesOfThree = {
-    "PAGE 80022",    "MESS From:Desk Message: Call me", "SEND",
-    "PAGE 80012345", "MESS From:Desk Message: Call me", "SEND",
-    "PAGE 80011",    "MESS From:Desk Message: Call me", "SEND",
-    "QUIT"};
+const Lines kPagesOfThree = {"PAGE 80022",    "MESS From:Desk Message: Call me", "SEND",
+                             "PAGE 80012345", "MESS From:Desk Message: Call me", "SEND",
+                             "PAGE 80011",    "MESS From:Desk Message: Call me", "SEND",
+                             "QUIT"};
 
 TEST_F(SendPagesTest, PagesEveryRowLastFirstOneCommandAtATimeAndLogsEach) {
   ScriptedSnppServer server;
@@ -130,7 +127,9 @@ TEST_F(SendPagesTest, NoTextFromAFieldOrAFileCanBreakACommand) {
     Lines commands;
   } cases[] = {
       {u"", u"Call me", u"11", {"PAGE 80011", "MESS From: Message: Call me", "SEND", "QUIT"}},
-      {u"Desk\r\nSEND", u"one\ntwo\rthree", u"11\r\nPAGE 8009",
+      {u"Desk\r\nSEND",
+       u"one\ntwo\rthree",
+       u"11\r\nPAGE 8009",
        {"PAGE 80011  PAGE 8009", "MESS From:Desk  SEND Message: one two three", "SEND", "QUIT"}},
   };
   for (const auto& c : cases) {
@@ -204,8 +203,8 @@ TEST_F(SendPagesTest, ARefusedCommandSkipsThatRecipientOnly) {
     EXPECT_THAT(form.boxes[0].text, HasSubstr("Pages sent: 2 of 3."));
     EXPECT_THAT(form.boxes[0].text,
                 HasSubstr("Poe, Al (12345): " + std::string(c.name[0] == 'S'
-                                                                 ? "554 Message Failed"
-                                                                 : "550 Error, Invalid Pager ID")));
+                                                                ? "554 Message Failed"
+                                                                : "550 Error, Invalid Pager ID")));
     EXPECT_THAT(form.boxes[0].text, Not(HasSubstr("Doe, John")));
     EXPECT_EQ(form.send_to().RowCount(), 0);
   }
@@ -247,8 +246,8 @@ TEST_F(SendPagesTest, OnlyTheGreetingStartsThePagesNeverALaterReplyHolding220) {
   ScriptedSnppServer server(script);
   const ExchangeReport report = Run(server);
   EXPECT_EQ(server.Commands(),
-            (Lines{"PAGE 80022", "MESS From:Desk Message: Call me", "SEND", "PAGE 80012345",
-                   "RESE", "PAGE 80011", "MESS From:Desk Message: Call me", "SEND", "QUIT"}));
+            (Lines{"PAGE 80022", "MESS From:Desk Message: Call me", "SEND", "PAGE 80012345", "RESE",
+                   "PAGE 80011", "MESS From:Desk Message: Call me", "SEND", "QUIT"}));
   EXPECT_EQ(Log(), LogLine("Roe, Jane", "22") + LogLine("Doe, John", "11"));
   EXPECT_EQ(report.sent, 2);
 }
@@ -402,9 +401,11 @@ TEST_F(SendPagesTest, QuitIsWrittenOnceWhateverTheGoodbye) {
     std::string goodbye;
     bool server_hangs_up;
   } cases[] = {
-      {"221 OK, goodbye\r\n", false}, {"221 OK, Goodbye\r\n", false},
-      {"221 Goodbye.\r\n", false},    {"", true},  // hangs up without a word
-      {"", false},                                 // neither answers nor hangs up
+      {"221 OK, goodbye\r\n", false},
+      {"221 OK, Goodbye\r\n", false},
+      {"221 Goodbye.\r\n", false},
+      {"", true},   // hangs up without a word
+      {"", false},  // neither answers nor hangs up
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.goodbye);
