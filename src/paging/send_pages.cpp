@@ -162,7 +162,6 @@ void ShowError(PageForm& form, const Text& text) {
   form.Boxes().ShowBox(u"Error", text, BoxIcon::kError);
 }
 
-
 // Everything the exchange needs, taken once before it connects.
 struct ExchangeInputs {
   Text from;
@@ -217,38 +216,50 @@ Text OpenSession(Dialogue& dialogue, const PagingServer& server, ExchangeReport&
   return at + u" did not accept the login " + Utf8ToText(server.login) + u": " + why + kNothingSent;
 }
 
+// Why a pass stopped before its last recipient; no reason: it did not.
+struct PassEnd {
+  Text reason;
+  bool connection_lost = false;
+};
+
 // PAGE, MESS and SEND for one recipient, each awaiting its reply; a refusal
-// is followed by RESE. kLine unless the exchange broke off.
-ReplyStatus PageOne(Dialogue& dialogue, const std::string& mess, const PagingServer& server,
-                    PageResult& page) {
+// is followed by RESE.
+PassEnd PageOne(Dialogue& dialogue, const std::string& mess, const PagingServer& server,
+                PageResult& page) {
   const std::string commands[] = {"PAGE 800" + CommandText(page.pager_id), mess, "SEND"};
   for (const std::string& command : commands) {
     const Reply reply = dialogue.Command(command);
     if (reply.status != ReplyStatus::kLine) {
       page.outcome = PageOutcome::kNotConfirmed;
       page.reply = TextToUtf8(BrokenText(reply.status, server));
-      return reply.status;
+      return {BrokenText(reply.status, server), true};
     }
     if (!ReplyCodeIs(reply.line, '2')) {
       page.outcome = PageOutcome::kRefused;
       page.reply = reply.line;
-      // Nothing of a refused page may carry over into the next one.
-      return dialogue.Command("RESE").status;
+      // Nothing of a refused page may carry over into the next one: a
+      // pager ID the server kept would be paged with the next message.
+      const Reply reset = dialogue.Command("RESE");
+      if (reset.status != ReplyStatus::kLine) return {BrokenText(reset.status, server), true};
+      if (!ReplyCodeIs(reset.line, '2'))
+        return {u"the server did not clear the refused page (" + ReplyForDisplay(reset.line) +
+                u"), so no further page was risked"};
+      return {};
     }
   }
   page.outcome = PageOutcome::kSent;
-  return ReplyStatus::kLine;
+  return {};
 }
 
-// One pass over every recipient; kLine unless the exchange broke off.
-ReplyStatus PageEveryone(Dialogue& dialogue, const ExchangeInputs& in, const PagingServer& server,
-                         PageForm& form, int& done, ExchangeReport& report) {
+// One pass over every recipient.
+PassEnd PageEveryone(Dialogue& dialogue, const ExchangeInputs& in, const PagingServer& server,
+                     PageForm& form, int& done, ExchangeReport& report) {
   const std::string mess =
       "MESS From:" + CommandText(in.from) + " Message: " + CommandText(in.message);
   const int total = static_cast<int>(report.pages.size());
   form.ShowProgress(0, total);
   for (PageResult& page : report.pages) {
-    const ReplyStatus status = PageOne(dialogue, mess, server, page);
+    PassEnd end = PageOne(dialogue, mess, server, page);
     if (page.outcome == PageOutcome::kSent) {
       ++report.sent;
       // The log answers who was paged, so only a confirmed page is written.
@@ -256,9 +267,9 @@ ReplyStatus PageEveryone(Dialogue& dialogue, const ExchangeInputs& in, const Pag
                       in.from, in.user_name, in.computer_name);
     }
     form.ShowProgress(++done, total);
-    if (status != ReplyStatus::kLine) return status;
+    if (!end.reason.empty()) return end;
   }
-  return ReplyStatus::kLine;
+  return {};
 }
 
 }  // namespace
@@ -298,15 +309,17 @@ ExchangeReport SendPages(PageForm& form, const PagingServer& server) {
     return report;
   }
 
-  const ReplyStatus status = PageEveryone(dialogue, in, server, form, done, report);
+  const PassEnd end = PageEveryone(dialogue, in, server, form, done, report);
   Text ending;
-  if (status == ReplyStatus::kLine) {
-    dialogue.Quit();
-  } else {
-    report.end = ExchangeEnd::kBrokenOff;
+  if (end.connection_lost) {
     dialogue.Close();
+  } else {
+    dialogue.Quit();
+  }
+  if (!end.reason.empty()) {
+    report.end = ExchangeEnd::kBrokenOff;
     ending = u"The exchange with the paging server at " + HostAndPort(server) + u" broke off: " +
-             BrokenText(status, server) + u".";
+             end.reason + u".";
   }
 
   ResetForm(form);

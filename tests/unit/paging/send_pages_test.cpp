@@ -210,6 +210,24 @@ TEST_F(SendPagesTest, ARefusedCommandSkipsThatRecipientOnly) {
   }
 }
 
+TEST_F(SendPagesTest, AServerThatCannotClearARefusedPageGetsNoFurtherPage) {
+  SnppScript script;
+  script.refuse_mess_after_page_of = "80012345";
+  script.rese_reply = "500 Command Not Implemented\r\n";
+  ScriptedSnppServer server(script);
+  const ExchangeReport report = Run(server);
+  // The server may still hold 80012345; another PAGE and SEND would page
+  // that pager with the next recipient's page.
+  EXPECT_EQ(server.Commands(),
+            (Lines{"PAGE 80022", "MESS From:Desk Message: Call me", "SEND", "PAGE 80012345",
+                   "MESS From:Desk Message: Call me", "RESE", "QUIT"}));
+  EXPECT_EQ(Log(), LogLine("Roe, Jane", "22"));
+  EXPECT_EQ(report.sent, 1);
+  ASSERT_EQ(Titles(), std::vector<std::string>{"Error"});
+  EXPECT_THAT(form_.boxes[0].text, HasSubstr("500 Command Not Implemented"));
+  EXPECT_THAT(form_.boxes[0].text, HasSubstr("Doe, John (11): not sent"));
+}
+
 TEST_F(SendPagesTest, AGreetingArrivingInPiecesIsOneGreeting) {
   const std::vector<std::vector<std::string>> greetings = {
       {"2", "20 ready\r\n"},
