@@ -176,15 +176,20 @@ void SaveRecipientList(Dialogs& dialogs, const RowList& send_to, RowList& saved_
       dialogs.ShowBox(u"Error", u"Already exists as a directory", BoxIcon::kError);
       continue;
     }
+    bool written = true;
     if (kind == platform::PathKind::kMissing) {
       EnsureListsFolder(folder);
-      platform::CreateFileWithContent(path, ListFileContent(send_to));
+      written = platform::CreateFileWithContent(path, ListFileContent(send_to));
     } else if (dialogs.ShowBox(u"File Exists", u"Overwrite Existing File?", BoxIcon::kQuestion,
                                BoxButtons::kYesNoCancel) == BoxAnswer::kYes) {
       // One-step replace: the old list stays whole unless the new one is
       // complete, and the two are never mixed.
-      platform::ReplaceFileContent(path, ListFileContent(send_to));
+      written = platform::ReplaceFileContent(path, ListFileContent(send_to));
     }
+    // The refilled list shows the name either way, so only a box tells the
+    // operator that an overwritten list still holds its old members.
+    if (!written)
+      dialogs.ShowBox(u"Error", u"The list " + name + u" could not be saved.", BoxIcon::kError);
     break;
   }
   RefillSavedLists(saved_lists);
@@ -213,8 +218,14 @@ void RemoveRecipientList(const Text& name, Dialogs& dialogs, RowList& saved_list
     for (int r = 0; r < saved_lists.RowCount() && row < 0; ++r)
       if (saved_lists.Cell(r, 0) == name) row = r;
   }
+  // A list whose file stays (read-only, in use) keeps its row: it would be
+  // back at the next refill, after the operator was shown it gone.
+  const Text path = ListPath(folder, name);
+  if (!platform::DeleteFileAt(path) && platform::QueryPath(path) != platform::PathKind::kMissing) {
+    dialogs.ShowBox(u"Error", u"The list " + name + u" could not be removed.", BoxIcon::kError);
+    return;
+  }
   if (row >= 0) saved_lists.RemoveRow(row);
-  platform::DeleteFileAt(ListPath(folder, name));
 }
 
 void LoadRecipientList(const RowList& saved_lists, RowList& send_to, RowList& available) {

@@ -41,37 +41,51 @@ constexpr char kDirectory[] =
     "adams, Bo;5550002\r\n"
     "Lee, Al;5550003\r\n";
 
-// Handles the popup menus this process shows, on a thread of its own: notes
-// the text of the removal item and then chooses the item or dismisses the
-// menu. The menu runs its own loop inside the main loop's pass, so a pass
-// that shows it returns only once this has acted.
-class PopupWatcher {
+// Handles the popup menus and message boxes this process shows, on a thread
+// of its own. A popup's removal item text is noted, then the item chosen or
+// the menu dismissed; a box's title and text are noted, then the given
+// button pressed. The menu and the box run their own loops inside the main
+// loop's pass, so a pass that shows one returns only once this has acted.
+// Boxes are taken only once their text is there: Wine may show a box's
+// window for a moment before it is filled.
+class PopupAndBoxWatcher {
  public:
   enum class Act { kChoose, kDismiss };
-  explicit PopupWatcher(Act act) : act_(act), thread_([this] { Watch(); }) {}
-  ~PopupWatcher() {
+  PopupAndBoxWatcher(Act act, int button) : act_(act), button_(button), thread_([this] { Watch(); }) {}
+  ~PopupAndBoxWatcher() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       stop_ = true;
     }
     thread_.join();
   }
-  PopupWatcher(const PopupWatcher&) = delete;
-  PopupWatcher& operator=(const PopupWatcher&) = delete;
+  PopupAndBoxWatcher(const PopupAndBoxWatcher&) = delete;
+  PopupAndBoxWatcher& operator=(const PopupAndBoxWatcher&) = delete;
 
   std::vector<Text> ItemTexts() {
     std::lock_guard<std::mutex> lock(mutex_);
     return item_texts_;
   }
+  // "title|text" of each box.
+  std::vector<std::string> Boxes() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return boxes_;
+  }
 
  private:
+  struct Found {
+    std::vector<HWND> menus;
+    std::vector<HWND> boxes;
+  };
   static BOOL CALLBACK Collect(HWND hwnd, LPARAM param) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd)) return TRUE;
     char name[16] = {};
     GetClassNameA(hwnd, name, sizeof name);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && std::string(name) == "#32768")
-      reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    auto* found = reinterpret_cast<Found*>(param);
+    if (std::string(name) == "#32768") found->menus.push_back(hwnd);
+    if (std::string(name) == "#32770") found->boxes.push_back(hwnd);
     return TRUE;
   }
 
@@ -82,9 +96,9 @@ class PopupWatcher {
         std::lock_guard<std::mutex> lock(mutex_);
         if (stop_) return;
       }
-      std::vector<HWND> menus;
-      EnumWindows(Collect, reinterpret_cast<LPARAM>(&menus));
-      for (HWND menu_window : menus) {
+      Found found;
+      EnumWindows(Collect, reinterpret_cast<LPARAM>(&found));
+      for (HWND menu_window : found.menus) {
         if (!handled.insert(menu_window).second) continue;
         HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menu_window, MN_GETHMENU, 0, 0));
         wchar_t item[128] = {};
@@ -100,7 +114,19 @@ class PopupWatcher {
           testing::PressKey(menu_window, VK_ESCAPE);
         }
       }
-      // Windows of closed menus may be reused for the next one.
+      for (HWND box : found.boxes) {
+        if (handled.count(box) != 0) continue;
+        const Text text = testing::WindowText(GetDlgItem(box, 0xFFFF));
+        if (text.empty()) continue;
+        handled.insert(box);
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          boxes_.push_back(Narrow(testing::WindowText(box)) + "|" + Narrow(text));
+        }
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, button_)));
+      }
+      // Windows of closed menus and boxes may be reused for the next one.
       for (auto it = handled.begin(); it != handled.end();)
         it = IsWindowVisible(*it) ? std::next(it) : handled.erase(it);
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -108,8 +134,10 @@ class PopupWatcher {
   }
 
   const Act act_;
+  const int button_;
   std::mutex mutex_;
   std::vector<Text> item_texts_;
+  std::vector<std::string> boxes_;
   bool stop_ = false;
   std::thread thread_;
 };
@@ -270,15 +298,10 @@ TEST_F(SavedListsWindowTest, SaveToListAsksForANameRefusesPathsAndWritesTheList)
 TEST_F(SavedListsWindowTest, TheRightClickPopupRemovesAListOnlyOnYes) {
   for (const int answer : {IDNO, IDYES}) {
     SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
-    PopupWatcher popups(PopupWatcher::Act::kChoose);
-    Answerer answerer({testing::Press(answer)});
+    PopupAndBoxWatcher watcher(PopupAndBoxWatcher::Act::kChoose, answer);
     RightClickSavedRow("team");
-    SettleWhileAnswering(answerer, 1);
-    EXPECT_EQ(popups.ItemTexts(), std::vector<Text>{u"Remove team ?"});
-    const auto seen = answerer.Seen();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(Narrow(seen[0].title), "");
-    EXPECT_EQ(Narrow(seen[0].text), "Are you sure you wish to remove team ?");
+    EXPECT_EQ(watcher.ItemTexts(), std::vector<Text>{u"Remove team ?"});
+    EXPECT_EQ(watcher.Boxes(), Names{"|Are you sure you wish to remove team ?"});
     const bool removed = answer == IDYES;
     EXPECT_EQ(ListExists("team.lst"), !removed);
     EXPECT_EQ(RowOf(kSavedListsList, "team") >= 0, !removed);
@@ -289,12 +312,12 @@ TEST_F(SavedListsWindowTest, TheRightClickPopupRemovesAListOnlyOnYes) {
 
 TEST_F(SavedListsWindowTest, ADismissedPopupOrAClickBelowTheRowsRemovesNothing) {
   {
-    PopupWatcher popups(PopupWatcher::Act::kDismiss);
+    PopupAndBoxWatcher popups(PopupAndBoxWatcher::Act::kDismiss, IDOK);
     RightClickSavedRow("crew");
     EXPECT_EQ(popups.ItemTexts(), std::vector<Text>{u"Remove crew ?"});
   }
   {
-    PopupWatcher popups(PopupWatcher::Act::kDismiss);
+    PopupAndBoxWatcher popups(PopupAndBoxWatcher::Act::kDismiss, IDOK);
     // "crew" is still selected from above: the click below the rows takes
     // the selection away before the event arrives.
     ASSERT_EQ(SavedListsRows().SelectedRows(), std::vector<int>{RowOf(kSavedListsList, "crew")});

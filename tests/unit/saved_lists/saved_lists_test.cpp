@@ -308,6 +308,8 @@ TEST_F(SavedListsTest, AFailingWriteLeavesTheOldListOrTheNewOneWholeAndNoLeftove
     platform::faults::Reset();
     const std::string now = ReadBytes(ListFile("team.lst"));
     EXPECT_TRUE(now == old_content || now == new_content) << now;
+    // The name is listed either way: only the box tells of the failure.
+    EXPECT_EQ(dialogs.Boxes().size() == 2, now == old_content);
     EXPECT_EQ(ListFiles(), std::vector<std::string>{"team.lst"});
     EXPECT_EQ(Names(saved_), std::vector<std::string>{"team"});
     if (now == old_content) ++kept_old;
@@ -343,7 +345,7 @@ TEST_F(SavedListsTest, AFailingWriteLeavesTheOldListOrTheNewOneWholeAndNoLeftove
   EXPECT_TRUE(wrote_new);
 }
 
-TEST_F(SavedListsTest, AReadOnlyListIsNotOverwritten) {
+TEST_F(SavedListsTest, AReadOnlyListIsNotOverwrittenAndTheOperatorIsTold) {
   const std::string old_content = "Old, One;1\r\n";
   WriteList("team.lst", old_content);
   testing::SetReadOnly(ListFile("team.lst"), true);
@@ -353,6 +355,8 @@ TEST_F(SavedListsTest, AReadOnlyListIsNotOverwritten) {
   SaveRecipientList(dialogs, send_to_, saved_);
   EXPECT_EQ(ReadBytes(ListFile("team.lst")), old_content);
   EXPECT_EQ(ListFiles(), std::vector<std::string>{"team.lst"});
+  EXPECT_EQ(dialogs.Transcript().back(), "box Error: The list team could not be saved.");
+  EXPECT_EQ(dialogs.Boxes().back().icon, BoxIcon::kError);
 }
 
 // A list saved after the lists folder went away is still written.
@@ -413,6 +417,22 @@ TEST_F(SavedListsTest, RemovingAListWhoseFileIsAlreadyGoneStillTakesItsRow) {
   RemoveRecipientList(u"team", dialogs, saved_);
   EXPECT_EQ(Names(saved_), std::vector<std::string>{"crew"});
   EXPECT_EQ(dialogs.Boxes().size(), 1u) << "a failed deletion is not reported";
+}
+
+// Were the row to go while the file stays, the list would be back at the
+// next refill after the operator saw it removed.
+TEST_F(SavedListsTest, AListWhoseFileCannotBeDeletedKeepsItsRowAndTheOperatorIsTold) {
+  WriteList("team.lst", "A, B;1\r\n");
+  saved_.AppendRow({u"team"});
+  saved_.SetSelected(0, true);
+  ScriptedDialogs dialogs;
+  dialogs.Press(BoxAnswer::kYes);
+  platform::faults::FailStep(1);
+  RemoveRecipientList(u"team", dialogs, saved_);
+  platform::faults::Reset();
+  EXPECT_EQ(Names(saved_), std::vector<std::string>{"team"});
+  EXPECT_EQ(ListFiles(), std::vector<std::string>{"team.lst"});
+  EXPECT_EQ(dialogs.Transcript().back(), "box Error: The list team could not be removed.");
 }
 
 // The row that goes is the named list's even when the selection has moved
