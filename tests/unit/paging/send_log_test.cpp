@@ -128,7 +128,7 @@ std::string ChildLine(int child, int n) {
                      u"Desk", u"operator", u"PC-" + NumberText(child));
 }
 
-TEST(SendLogAcrossProcesses, DISABLED_ChildAppends) {
+TEST(SendLogAcrossProcesses, ChildAppends) {
   const std::string child = Narrow(platform::GetEnv(kChildVar));
   if (child.empty()) GTEST_SKIP() << "run only by SendLogAcrossProcesses.NoLineIsLostOrTorn";
   Text folder = platform::GetEnv(kFolderVar);
@@ -144,8 +144,7 @@ TEST(SendLogAcrossProcesses, NoLineIsLostOrTorn) {
   for (int i = 0; i < kWriters; ++i) {
     children.push_back(std::make_unique<testing::ChildProcess>(
         testing::SelfPath(),
-        std::vector<std::string>{"--gtest_also_run_disabled_tests",
-                                 "--gtest_filter=SendLogAcrossProcesses.DISABLED_ChildAppends"},
+        std::vector<std::string>{"--gtest_filter=SendLogAcrossProcesses.ChildAppends"},
         std::vector<std::string>{std::string(kChildVar) + "=" + std::to_string(i),
                                  std::string(kFolderVar) + "=" + Narrow(folder)}));
   }
