@@ -16,7 +16,8 @@ namespace tw {
 void RefreshSavedLists(RowList& saved_lists);
 
 // Asks for a name and writes the rows of send_to under it; ends by refilling
-// saved_lists whatever happened.
+// saved_lists whatever happened. An existing list is replaced in one step or
+// not at all, and a list that could not be written is reported.
 void SaveRecipientList(Dialogs& dialogs, const RowList& send_to, RowList& saved_lists);
 
 // What a right click on the saved lists offers: the selected list's name,
@@ -31,7 +32,8 @@ struct ListRemovalOffer {
 std::optional<ListRemovalOffer> OfferListRemoval(const RowList& saved_lists);
 
 // Asks whether to remove the named list (No is the default) and on Yes
-// removes its row and deletes its file.
+// deletes its file and removes its row. A file that cannot be deleted is
+// reported and keeps its row.
 void RemoveRecipientList(const Text& name, Dialogs& dialogs, RowList& saved_lists);
 
 // Replaces send_to with the selected saved list, in file order, and reloads
