@@ -11,9 +11,14 @@ namespace {
 // 0 of an uncoloured row (black is a colour too).
 constexpr LPARAM kColourFlag = 0x01000000;
 
-// Present on a list while its drawing is suspended through SetRedraw, so
-// bulk changes know whether they must suspend it themselves.
+// How many suspensions through SetRedraw a list is under; absent when none.
+// Suspensions nest: a refill inside a refill must not switch drawing back on
+// before the outer one ends.
 constexpr wchar_t kRedrawOffProperty[] = L"TwRedrawOff";
+
+INT_PTR Suspensions(HWND list) {
+  return reinterpret_cast<INT_PTR>(GetPropW(list, kRedrawOffProperty));
+}
 
 LPWSTR Wide(const Text& text) {
   return reinterpret_cast<LPWSTR>(const_cast<char16_t*>(text.c_str()));
@@ -64,15 +69,14 @@ int FocusedItem(HWND list) {
   return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
 }
 
-// Runs a bulk change with drawing suspended unless the caller has suspended
-// it already. A visible list that redraws and re-measures its scroll bars
-// after every single row makes a thousand rows take many seconds.
+// Runs a bulk change with drawing suspended: a visible list that redraws
+// and re-measures its scroll bars after every single row makes a thousand
+// rows take many seconds.
 template <typename Change>
 void Quietly(ListViewRows& rows, Change change) {
-  const bool already_off = GetPropW(rows.Handle(), kRedrawOffProperty) != nullptr;
-  if (!already_off) rows.SetRedraw(false);
+  rows.SetRedraw(false);
   change();
-  if (!already_off) rows.SetRedraw(true);
+  rows.SetRedraw(true);
 }
 
 }  // namespace
@@ -254,12 +258,15 @@ void ListViewRows::SetSelected(int row, bool selected) {
 
 std::vector<int> ListViewRows::SelectedRows() const {
   std::vector<int> rows;
+  const int count = RowCount();
   int row = -1;
-  while ((row = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(row),
-                                              LVNI_SELECTED))) >= 0) {
-    // The control answers from its own order; guard against it ever repeating.
-    if (!rows.empty() && row <= rows.back()) break;
-    rows.push_back(row);
+  // Each answer must lie past the last; anything else (a missing control
+  // answers 0 to everything) ends the walk.
+  for (;;) {
+    const int next = static_cast<int>(
+        SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
+    if (next <= row || next >= count) break;
+    rows.push_back(row = next);
   }
   return rows;
 }
@@ -269,13 +276,20 @@ void ListViewRows::EnsureVisible(int row) {
 }
 
 void ListViewRows::SetRedraw(bool on) {
-  SendMessageW(list_, WM_SETREDRAW, on ? TRUE : FALSE, 0);
-  if (on) {
-    RemovePropW(list_, kRedrawOffProperty);
-    RedrawWindow(list_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
-  } else {
-    SetPropW(list_, kRedrawOffProperty, reinterpret_cast<HANDLE>(1));
+  if (!list_) return;
+  const INT_PTR suspensions = Suspensions(list_);
+  if (!on) {
+    if (suspensions == 0) SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    SetPropW(list_, kRedrawOffProperty, reinterpret_cast<HANDLE>(suspensions + 1));
+    return;
   }
+  if (suspensions > 1) {
+    SetPropW(list_, kRedrawOffProperty, reinterpret_cast<HANDLE>(suspensions - 1));
+    return;
+  }
+  RemovePropW(list_, kRedrawOffProperty);
+  SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(list_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 }  // namespace tw

@@ -87,7 +87,9 @@ class ListViewRows final : public RowList {
   std::vector<int> SelectedRows() const override;
   void EnsureVisible(int row) override;
 
-  // WM_SETREDRAW; switching drawing on again repaints the whole list once.
+  // WM_SETREDRAW. Suspensions nest: drawing comes back, and the whole list
+  // is repainted once, when the last suspension is resumed. A resume without
+  // a suspension switches drawing on.
   void SetRedraw(bool on) override;
 
  private:

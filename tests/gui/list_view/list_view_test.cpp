@@ -148,6 +148,41 @@ TEST_F(ListViewTest, SelectingSetsTheFocusTooAndDeselectingClearsBoth) {
   EXPECT_EQ(rows.SelectedRows(), std::vector<int>{1});
 }
 
+TEST_F(ListViewTest, DrawingComesBackWhenTheOutermostSuspensionEnds) {
+  HWND list = Picker(20);
+  std::vector<bool> redraws;
+  SetWindowSubclass(list, RedrawSpy, 1, reinterpret_cast<DWORD_PTR>(&redraws));
+  ListViewRows rows(list);
+  {
+    RedrawSuspended outer(rows);
+    {
+      RedrawSuspended inner(rows);
+      rows.AppendRows({{u"a", u"1"}, {u"b", u"2"}});  // suspends once more inside
+    }
+    EXPECT_EQ(redraws, std::vector<bool>{false});
+  }
+  EXPECT_EQ(redraws, (std::vector<bool>{false, true}));
+  rows.SetRedraw(true);  // a resume without a suspension switches drawing on
+  EXPECT_EQ(redraws, (std::vector<bool>{false, true, true}));
+  RemoveWindowSubclass(list, RedrawSpy, 1);
+}
+
+TEST_F(ListViewTest, AMissingListReadsAsEmptyAndIgnoresChanges) {
+  ListViewRows missing(nullptr);
+  missing.AppendRows({{u"a", u"1"}});
+  missing.SetSelected(0, true);
+  missing.SetRedraw(false);
+  EXPECT_EQ(missing.RowCount(), 0);
+  EXPECT_EQ(missing.ColumnCount(), 0);
+  EXPECT_EQ(missing.Cell(0, 0), Text());
+  EXPECT_TRUE(missing.SelectedRows().empty());
+  MatchPosition match{3, 4};
+  EXPECT_FALSE(FindInList(missing, u"a", &match, -1));
+  EXPECT_EQ(match.row, 4);
+  SortListByName(missing);
+  EXPECT_EQ(RowColour(nullptr, 0), CLR_NONE);
+}
+
 TEST_F(ListViewTest, ProgrammaticChangesSendNoNotificationOfAUserAction) {
   ListViewRows available(Picker(20)), send_to(Picker(25, 430));
   Fill(available, {{u"Smith, Al", u"5"}, {u"Doe, Jo", u"9"}, {u"Lee, Al", u"7"}});
