@@ -176,20 +176,26 @@ void ListViewRows::SetColumnWidth(int column, int width) {
 Text ListViewRows::Cell(int row, int column) const {
   if (!RowExists(list_, row) || column < 0 || column >= ColumnCount()) return {};
   // The control gives no length beforehand; a text that fills the buffer
-  // may have been cut, so the buffer grows until one does not.
-  std::u16string buffer(256, u'\0');
+  // may have been cut, so the buffer grows until one does not. Names fit
+  // the first one, which costs no allocation: a search reads every row.
+  char16_t first[256];
+  std::u16string grown;
+  char16_t* buffer = first;
+  int size = 256;
   for (;;) {
     LVITEMW item{};
     item.iSubItem = column;
-    item.pszText = reinterpret_cast<LPWSTR>(buffer.data());
-    item.cchTextMax = static_cast<int>(buffer.size());
+    item.pszText = reinterpret_cast<LPWSTR>(buffer);
+    item.cchTextMax = size;
     const int length = static_cast<int>(SendMessageW(
         list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
-    if (length < static_cast<int>(buffer.size()) - 1) {
+    if (length < size - 1) {
       const auto* text = reinterpret_cast<const char16_t*>(item.pszText);
       return Text(text, static_cast<size_t>(std::max(0, length)));
     }
-    buffer.assign(buffer.size() * 2, u'\0');
+    size *= 2;
+    grown.assign(static_cast<size_t>(size), u'\0');
+    buffer = grown.data();
   }
 }
 
