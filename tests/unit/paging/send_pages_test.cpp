@@ -33,6 +33,15 @@ platform::LocalTime TestClock() {
   return g_now;
 }
 
+// Long enough for a loaded machine; the tests of silence wait less.
+constexpr int kPatientMs = 5000;
+constexpr int kShortMs = 1500;
+
+PagingServer Loopback(const ScriptedSnppServer& server, int reply_timeout_ms = kPatientMs,
+                      std::string login = "") {
+  return PagingServer{"127.0.0.1", server.Port(), login, kPatientMs, reply_timeout_ms};
+}
+
 class SendPagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -49,9 +58,11 @@ class SendPagesTest : public ::testing::Test {
   }
   void TearDown() override { SetSendLogClock(nullptr); }
 
-  ExchangeReport Run(ScriptedSnppServer& server, std::string login = "") {
+  ExchangeReport Run(ScriptedSnppServer& server, std::string login = "",
+                     int reply_timeout_ms = kPatientMs) {
     EXPECT_NE(server.Port(), 0);
-    return SendPages(form_, PagingServer{"127.0.0.1", server.Port(), login, 3000, 1500});
+    return SendPages(form_,
+                     PagingServer{"127.0.0.1", server.Port(), login, kPatientMs, reply_timeout_ms});
   }
   std::string Log() const { return ReadBytes(here_.folder().File("Pages-2020-05-22.dat")); }
   bool LogExists() const { return testing::Exists(here_.folder().File("Pages-2020-05-22.dat")); }
@@ -139,7 +150,7 @@ TEST_F(SendPagesTest, NoTextFromAFieldOrAFileCanBreakACommand) {
     form.message = c.message;
     form.send_to().AppendRow({u"Doe, John", c.pager_id});
     ScriptedSnppServer server;
-    SendPages(form, PagingServer{"127.0.0.1", server.Port(), "", 3000, 1500});
+    SendPages(form, Loopback(server));
     EXPECT_EQ(server.Commands(), c.commands);
     ASSERT_EQ(form.boxes.size(), 1u);
     EXPECT_EQ(form.boxes[0].title, "Success");
@@ -189,8 +200,7 @@ TEST_F(SendPagesTest, ARefusedCommandSkipsThatRecipientOnly) {
     form.send_to().AppendRow({u"Poe, Al", u"12345"});
     form.send_to().AppendRow({u"Roe, Jane", u"22"});
     ScriptedSnppServer server(c.script);
-    const ExchangeReport report =
-        SendPages(form, PagingServer{"127.0.0.1", server.Port(), "", 3000, 1500});
+    const ExchangeReport report = SendPages(form, Loopback(server));
     EXPECT_EQ(server.Commands(), c.commands);
     EXPECT_EQ(ReadBytes(here.folder().File("Pages-2020-05-22.dat")),
               LogLine("Roe, Jane", "22") + LogLine("Doe, John", "11"));
@@ -246,8 +256,7 @@ TEST_F(SendPagesTest, AGreetingArrivingInPiecesIsOneGreeting) {
     // refusal would land on the MESS that follows.
     script.refuse_page_of = "80022";
     ScriptedSnppServer server(script);
-    const ExchangeReport report =
-        SendPages(form, PagingServer{"127.0.0.1", server.Port(), "", 3000, 1500});
+    const ExchangeReport report = SendPages(form, Loopback(server));
     EXPECT_EQ(server.Commands(), (Lines{"PAGE 80022", "RESE", "PAGE 80011",
                                         "MESS From:Desk Message: Call me", "SEND", "QUIT"}));
     EXPECT_EQ(report.sent, 1);
@@ -332,7 +341,7 @@ TEST_F(SendPagesTest, ASilentServerIsLeftAfterTheReplyTimeAndNothingUnconfirmedC
     SnppScript script;
     script.greeting.clear();
     ScriptedSnppServer server(script);
-    const ExchangeReport report = Run(server);
+    const ExchangeReport report = Run(server, "", kShortMs);
     EXPECT_EQ(server.Received(), "");
     EXPECT_EQ(report.end, ExchangeEnd::kNoGreeting);
     ASSERT_EQ(Titles(), std::vector<std::string>{"Error"});
@@ -345,7 +354,7 @@ TEST_F(SendPagesTest, ASilentServerIsLeftAfterTheReplyTimeAndNothingUnconfirmedC
     SnppScript script;
     script.silent_from_command = 4;
     ScriptedSnppServer server(script);
-    const ExchangeReport report = Run(server);
+    const ExchangeReport report = Run(server, "", kShortMs);
     // The connection is closed without QUIT, which the server sees as the
     // end of its recording.
     EXPECT_EQ(server.Commands(),
@@ -401,8 +410,7 @@ TEST_F(SendPagesTest, AServerThatHangsUpOrFloodsEndsTheExchangeWithoutSuccess) {
     MemoryPageForm form;
     form.send_to().AppendRow({u"Doe, John", u"11"});
     ScriptedSnppServer server(c.script);
-    const ExchangeReport report =
-        SendPages(form, PagingServer{"127.0.0.1", server.Port(), "", 3000, 1500});
+    const ExchangeReport report = SendPages(form, Loopback(server));
     const Lines commands = server.Commands();
     EXPECT_EQ(commands.size(), c.commands);
     for (const std::string& line : commands) EXPECT_NE(line, "QUIT");
@@ -434,7 +442,7 @@ TEST_F(SendPagesTest, QuitIsWrittenOnceWhateverTheGoodbye) {
     script.quit_reply = c.goodbye;
     script.close_after_quit = c.server_hangs_up;
     ScriptedSnppServer server(script);
-    SendPages(form, PagingServer{"127.0.0.1", server.Port(), "", 3000, 500});
+    SendPages(form, Loopback(server, kShortMs));
     EXPECT_EQ(server.Commands(),
               (Lines{"PAGE 80011", "MESS From:Desk Message: Call me", "SEND", "QUIT"}));
     ASSERT_EQ(form.boxes.size(), 1u);
@@ -457,8 +465,7 @@ TEST_F(SendPagesTest, ALoginIsGivenAfterTheGreetingWhenTheBuildNamesOne) {
     SnppScript script;
     script.logi_reply = "550 Login incorrect\r\n";
     ScriptedSnppServer server(script);
-    const ExchangeReport report =
-        SendPages(form, PagingServer{"127.0.0.1", server.Port(), "tellwave", 3000, 1500});
+    const ExchangeReport report = SendPages(form, Loopback(server, kPatientMs, "tellwave"));
     EXPECT_EQ(server.Commands(), (Lines{"LOGI tellwave", "QUIT"}));
     EXPECT_EQ(report.end, ExchangeEnd::kLoginRefused);
     ASSERT_EQ(form.boxes.size(), 1u);
