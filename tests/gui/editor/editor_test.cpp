@@ -201,6 +201,34 @@ TEST_F(EditorTest, OpensWithTheWholeDirectoryInFileOrder) {
   EXPECT_EQ(GetWindowLongPtrW(Button(kEditorCloseButton), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
 }
 
+TEST_F(EditorTest, GridLinesAreBlack) {
+  Open();
+  RedrawWindow(Grid(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  RECT first{}, second{};
+  first.top = 1;
+  first.left = LVIR_BOUNDS;
+  second.top = 2;
+  second.left = LVIR_BOUNDS;
+  SendMessageW(Grid(), LVM_GETSUBITEMRECT, 1, reinterpret_cast<LPARAM>(&first));
+  SendMessageW(Grid(), LVM_GETSUBITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+  const int middle_y = (first.top + first.bottom) / 2;
+  const int middle_x = (first.left + first.right) / 2;
+  HDC dc = GetDC(Grid());
+  EXPECT_EQ(GetPixel(dc, second.left, middle_y), RGB(0, 0, 0)) << "between First and Last Name";
+  EXPECT_EQ(GetPixel(dc, middle_x, first.bottom - 1), RGB(0, 0, 0)) << "below the row";
+  EXPECT_NE(GetPixel(dc, second.right - 3, first.bottom - 3), RGB(0, 0, 0)) << "inside a cell";
+  ReleaseDC(Grid(), dc);
+}
+
+TEST_F(EditorTest, AnEmptyDirectoryGivesAnEmptyGridAndNothingToAsk) {
+  WriteBytes(path_, "");
+  Open();
+  EXPECT_TRUE(GridRows().empty());
+  Answerer answerer({Press(IDNO)});
+  EXPECT_TRUE(ClickAndSettle(kEditorCloseButton));
+  EXPECT_TRUE(answerer.Seen().empty());
+}
+
 TEST_F(EditorTest, AnAddedRowIsAChangeThatCloseAsksAbout) {
   Open();
   ASSERT_FALSE(ClickAndSettle(kAddRowButton));
