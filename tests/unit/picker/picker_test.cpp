@@ -154,13 +154,32 @@ TEST(MoveSelectedRows, ThreeRowsLandSortedAndUnselectedAndTheSourceKeepsItsOrder
   EXPECT_TRUE(send_to.RedrawOn());
 }
 
-TEST(MoveSelectedRows, OnlyRowsBelowTheGivenCountMove) {
-  MemoryRowList available = Picker({{"a", "1"}, {"b", "2"}, {"c", "3"}});
-  MemoryRowList send_to = Picker({});
-  Select(available, {0, 2});
-  MoveSelectedRows(available, send_to, 2);
-  EXPECT_EQ(Names(available), (std::vector<std::string>{"b", "c"}));
-  EXPECT_EQ(Names(send_to), (std::vector<std::string>{"a"}));
+TEST(MoveSelectedRows, TheGivenRowCountBoundsTheRowsLookedAt) {
+  struct Case {
+    int row_count;
+    std::vector<std::string> left, moved;
+  };
+  const Case cases[] = {
+      {2, {"b", "c"}, {"a"}},        // taken before a row was added
+      {99, {"b"}, {"a", "c"}},       // taken before rows were removed
+      {0, {"a", "b", "c"}, {}},
+  };
+  for (const Case& c : cases) {
+    MemoryRowList available = Picker({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+    MemoryRowList send_to = Picker({});
+    Select(available, {0, 2});
+    MoveSelectedRows(available, send_to, c.row_count);
+    EXPECT_EQ(Names(available), c.left) << c.row_count;
+    EXPECT_EQ(Names(send_to), c.moved) << c.row_count;
+  }
+}
+
+TEST(MoveSelectedRows, AListOntoItselfStaysAsItWas) {
+  MemoryRowList list = Picker({{"b", "1"}, {"a", "2"}});
+  Select(list, {0});
+  MoveSelectedRows(list, list, list.RowCount());
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"b", "a"}));
+  EXPECT_EQ(list.SelectedRows(), std::vector<int>{0});
 }
 
 TEST(MoveSelectedRows, CarriesOnlyTheFirstTwoColumns) {
