@@ -28,8 +28,8 @@ inline constexpr char16_t kSearchLabelWithIds[] = u"Search (Last Name, First Nam
 // source's row count, taken by the caller just before) to destination.
 // Columns 0 and 1 are carried over. The source keeps the order of the rows
 // it keeps; the destination ends sorted by name with no row selected. A move
-// with no selected row changes neither list. Drawing of both lists is
-// suspended meanwhile. Source and destination must be different lists.
+// with no selected row changes neither list, and neither does a list moved
+// onto itself. Drawing of both lists is suspended meanwhile.
 void MoveSelectedRows(RowList& source, RowList& destination, int row_count);
 
 // Sorts the list by display name, then by the texts of all its columns,
