@@ -349,8 +349,14 @@ COLORREF PaintedColourOfRow(HWND list, int row) {
 }
 
 TEST_F(ListViewTest, RowColoursMoveWithTheirRowsAndArePainted) {
+  // Set up as the directory editor's grid.
+  ListViewOptions options;
+  options.whole_row_select = true;
+  options.grid_lines = true;
+  options.extra_style = LVS_SHAREIMAGELISTS;
+  options.extra_list_style = LVS_EX_DOUBLEBUFFER;
   HWND grid = CreateListView(window_, 30, 10, 10, 700, 400,
-                             {{u"", 0}, {u"Last Name", 300}, {u"First Name", 100}}, ListViewOptions{});
+                             {{u"", 0}, {u"Last Name", 300}, {u"First Name", 100}}, options);
   ASSERT_NE(grid, nullptr);
   ListViewRows rows(grid);
   for (int i = 0; i < 4; ++i) rows.AppendRow({u"", u"Name " + NumberText(i), u"x"});
