@@ -6,6 +6,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tw {
 
@@ -214,7 +215,7 @@ int BeginCellEdit(CellEditState* state, HWND grid) {
     HWND header = reinterpret_cast<HWND>(SendMessageW(grid, LVM_GETHEADER, 0, 0));
     int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
     if (count > 0) {
-      std::basic_string<int> order(static_cast<size_t>(count), 0);
+      std::vector<int> order(static_cast<size_t>(count), 0);
       SendMessageW(grid, LVM_GETCOLUMNORDERARRAY, count, reinterpret_cast<LPARAM>(order.data()));
       bool passed_zero = false;
       for (int position = 0; position < count; ++position) {

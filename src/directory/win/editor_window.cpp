@@ -109,7 +109,12 @@ void Save() {
   }
 }
 
-bool MayLeave() { return ConfirmLeaveEditor(GridRows(), editor->baseline, toolkit::Boxes()); }
+bool MayLeave() {
+  // Alt+F4 can come while a cell is being edited, with the cell blanked
+  // behind its box: the edit ends first, as a click elsewhere would end it.
+  if (SendMessageW(editor->grid, LVM_GETEDITCONTROL, 0, 0)) SetFocus(editor->grid);
+  return ConfirmLeaveEditor(GridRows(), editor->baseline, toolkit::Boxes());
+}
 
 }  // namespace
 

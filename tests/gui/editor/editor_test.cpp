@@ -361,6 +361,35 @@ TEST_F(EditorTest, AltF4IsTheCloseButton) {
   EXPECT_TRUE(Settle());
 }
 
+TEST_F(EditorTest, AnOpenCellEditEndsBeforeTheEditorActs) {
+  Open();
+  // Alt+F4 in an edit box that changed nothing: nothing to ask about.
+  testing::DoubleClickAt(Grid(), CellPoint(1, 2));
+  Settle();
+  HWND box = reinterpret_cast<HWND>(SendMessageW(Grid(), LVM_GETEDITCONTROL, 0, 0));
+  ASSERT_NE(box, nullptr);
+  {
+    Answerer answerer({Press(IDNO)});
+    PostMessageW(box, WM_SYSKEYDOWN, VK_F4, 0x20000001);
+    EXPECT_TRUE(Settle());
+    EXPECT_TRUE(answerer.Seen().empty());
+  }
+  CloseDirectoryEditor();
+
+  // Save pressed with the box still open saves what the box holds.
+  Open();
+  testing::DoubleClickAt(Grid(), CellPoint(1, 3));
+  Settle();
+  box = reinterpret_cast<HWND>(SendMessageW(Grid(), LVM_GETEDITCONTROL, 0, 0));
+  ASSERT_NE(box, nullptr);
+  testing::Type(box, u"9");
+  Settle();
+  Answerer answerer({Press(IDYES)});
+  EXPECT_FALSE(ClickAndSettle(kEditorSaveButton));
+  EXPECT_EQ(answerer.Seen().size(), 1u);
+  EXPECT_NE(ReadBytes(path_).find("Doe, John;55512349\r\n"), std::string::npos) << ReadBytes(path_);
+}
+
 // Finds the editor window from another thread and clicks its Close button,
 // as an operator would once it shows.
 class EditorCloser {
