@@ -278,28 +278,19 @@ PagingServer BuildPagingServer() {
   return PagingServer{kPagingServerHost, kPagingPort, kPagingServerLogin};
 }
 
-ExchangeReport SendPages(PageForm& form, const PagingServer& server) {
-  const ExchangeInputs in = TakeInputs(form);
+namespace {
+
+// The recipients, last row first, none paged yet.
+ExchangeReport NewReport(PageForm& form) {
   ExchangeReport report;
   const RowList& send_to = form.SendToList();
   for (int n = send_to.RowCount() - 1; n >= 0; --n)
     report.pages.push_back({send_to.Cell(n, 0), send_to.Cell(n, 1), PageOutcome::kNotSent, {}});
-  // With nobody to page there is nothing to report as sent.
-  if (report.pages.empty()) return report;
+  return report;
+}
 
-  if (!platform::StartNetwork()) {
-    report.end = ExchangeEnd::kNetworkDown;
-    ShowError(form, u"Could not establish network connection");
-    return report;
-  }
-  platform::ConnectFailure why = platform::ConnectFailure::kNone;
-  std::unique_ptr<platform::Connection> connection =
-      platform::Connect(server.host, server.port, server.connect_timeout_ms, &why);
-  if (!connection) {
-    report.end = ExchangeEnd::kUnreachable;
-    ShowError(form, UnreachableText(server, why));
-    return report;
-  }
+ExchangeReport Exchange(PageForm& form, const PagingServer& server, const ExchangeInputs& in,
+                        ExchangeReport report, std::unique_ptr<platform::Connection> connection) {
   const int total = static_cast<int>(report.pages.size());
   int done = 0;
   Dialogue dialogue(std::move(connection), server.reply_timeout_ms,
@@ -331,6 +322,39 @@ ExchangeReport SendPages(PageForm& form, const PagingServer& server) {
   }
   form.ClearSearch();
   return report;
+}
+
+
+}  // namespace
+
+ExchangeReport SendPages(PageForm& form, const PagingServer& server) {
+  const ExchangeInputs in = TakeInputs(form);
+  ExchangeReport report = NewReport(form);
+  // With nobody to page there is nothing to report as sent.
+  if (report.pages.empty()) return report;
+
+  if (!platform::StartNetwork()) {
+    report.end = ExchangeEnd::kNetworkDown;
+    ShowError(form, u"Could not establish network connection");
+    return report;
+  }
+  platform::ConnectFailure why = platform::ConnectFailure::kNone;
+  std::unique_ptr<platform::Connection> connection =
+      platform::Connect(server.host, server.port, server.connect_timeout_ms, &why);
+  if (!connection) {
+    report.end = ExchangeEnd::kUnreachable;
+    ShowError(form, UnreachableText(server, why));
+    return report;
+  }
+  return Exchange(form, server, in, std::move(report), std::move(connection));
+}
+
+ExchangeReport SendPagesOver(PageForm& form, const PagingServer& server,
+                             std::unique_ptr<platform::Connection> connection) {
+  const ExchangeInputs in = TakeInputs(form);
+  ExchangeReport report = NewReport(form);
+  if (report.pages.empty()) return report;
+  return Exchange(form, server, in, std::move(report), std::move(connection));
 }
 
 }  // namespace tw

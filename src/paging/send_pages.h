@@ -1,11 +1,13 @@
 #pragma once
 // One SNPP exchange that pages every recipient of the Send To list.
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/dialogs.h"
 #include "common/row_list.h"
 #include "common/text.h"
+#include "platform/tcp.h"
 
 namespace tw {
 
@@ -77,5 +79,9 @@ PagingServer BuildPagingServer();
 // submitted it is kept, so the operator's message and recipients survive.
 ExchangeReport SendPages(PageForm& form, const PagingServer& server);
 inline ExchangeReport SendPages(PageForm& form) { return SendPages(form, BuildPagingServer()); }
+// The same exchange over a connection already open: the seam through which
+// the fuzzer plays the server.
+ExchangeReport SendPagesOver(PageForm& form, const PagingServer& server,
+                             std::unique_ptr<platform::Connection> connection);
 
 }  // namespace tw
