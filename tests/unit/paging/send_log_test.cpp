@@ -96,6 +96,25 @@ TEST_F(SendLogInFolder, TheFileFollowsTheDateOfEachAppend) {
             "Name: c\r\n");
 }
 
+TEST_F(SendLogInFolder, AFailedAppendAddsNothingOrTheWholeLine) {
+  // Every open and write of an append fails in turn: the log keeps what it
+  // had, and never gains part of a line.
+  const std::string first = SendLogLine(u"Doe, Jo", u"1", u"1:07 pm", u"Hi", u"Desk", u"u", u"c");
+  ASSERT_TRUE(AppendSendLogLine(WithTrailingSeparator(here_.folder().path()), g_fixed_now, first));
+  for (int step = 1;; ++step) {
+    platform::faults::FailStep(step);
+    AppendSendLog(u"Roe, Al", u"2", u"1:07 pm", u"Hi", u"Desk", u"u", u"c");
+    const int taken = platform::faults::StepsTaken();
+    platform::faults::Reset();
+    const std::string log = ReadBytes(LogPath());
+    if (step > taken) {
+      EXPECT_EQ(log, first + SendLogLine(u"Roe, Al", u"2", u"1:07 pm", u"Hi", u"Desk", u"u", u"c"));
+      break;
+    }
+    EXPECT_EQ(log, first) << "failing at step " << step;
+  }
+}
+
 TEST(SendLogFolders, AMissingFolderOrAFolderInTheWayDropsTheLineQuietly) {
   TempFolder dir;
   const std::string line = SendLogLine(u"A", u"1", u"1:07 pm", u"m", u"f", u"u", u"c");
