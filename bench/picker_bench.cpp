@@ -8,7 +8,7 @@
 
 #include "common/memory_row_list.h"
 #include "selection/picker.h"
-#include "../tests/unit/picker/one_by_one_move.h"
+#include "unit/picker/one_by_one_move.h"
 
 namespace tw {
 namespace {
