@@ -252,6 +252,18 @@ TEST_F(EditorTest, AnAddedRowIsAChangeThatCloseAsksAbout) {
   EXPECT_EQ(ReadBytes(path_), kDirectory) << "leaving without Save writes nothing";
 }
 
+TEST_F(EditorTest, AnAddedRowIsScrolledIntoView) {
+  std::string many;
+  for (int i = 0; i < 60; ++i) many += "Person" + std::to_string(100 + i) + ", Al;" + std::to_string(5550100 + i) + "\r\n";
+  WriteBytes(path_, many);
+  Open();
+  SendMessageW(Grid(), LVM_ENSUREVISIBLE, 59, FALSE);
+  ASSERT_GT(SendMessageW(Grid(), LVM_GETTOPINDEX, 0, 0), 0);
+  ASSERT_FALSE(ClickAndSettle(kAddRowButton));
+  EXPECT_EQ(SendMessageW(Grid(), LVM_GETTOPINDEX, 0, 0), 0);
+  EXPECT_EQ(GridRows()[0][0], "#CHANGEME");
+}
+
 TEST_F(EditorTest, ARowAddedAndDeletedLeavesNothingToAskAbout) {
   Open();
   // With no row selected Delete Row does nothing.
