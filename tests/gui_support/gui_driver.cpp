@@ -82,8 +82,11 @@ void ChooseMenuItem(HWND window, int item) { PostMessageW(window, WM_COMMAND, MA
 void PressCloseBox(HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 Text WindowText(HWND hwnd) {
+  // Another thread's window is asked with a time limit: a test thread that
+  // waits for the window's thread must not hang the whole run.
   wchar_t buffer[1024] = {};
-  GetWindowTextW(hwnd, buffer, 1024);
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &copied);
   return Text(reinterpret_cast<const char16_t*>(buffer));
 }
 
@@ -152,7 +155,9 @@ void Answerer::Watch() {
       const bool prompt = seen.window_class == "TellwavePrompt";
       const bool menu = seen.window_class == "#32768";
       if (menu) {
-        auto popup = reinterpret_cast<HMENU>(SendMessageW(dialog, MN_GETHMENU, 0, 0));
+        DWORD_PTR handle = 0;
+        SendMessageTimeoutW(dialog, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 2000, &handle);
+        auto popup = reinterpret_cast<HMENU>(handle);
         wchar_t item[256] = {};
         GetMenuStringW(popup, 0, item, 256, MF_BYPOSITION);
         seen.text = Text(reinterpret_cast<const char16_t*>(item));
