@@ -9,6 +9,7 @@
 #include "common/data_locations.h"
 #include "common/settings.h"
 #include "directory/directory_file.h"
+#include "directory/win/editor_window.h"
 #include "paging/send_pages.h"
 #include "selection/picker.h"
 #include "selection/saved_lists.h"
@@ -137,8 +138,9 @@ void LeaveProgram() { CompactDirectoryFile(DirectoryPath()); }
 bool OnMenu(int item) {
   switch (item) {
     case kEditPagerListItem:
-      // EDITOR CALL SITE: the directory editor's password gate comes here;
-      // when the editor ran, RebuildMainWindow() follows.
+      // The editor took the main window's place; whatever was typed or
+      // picked went with it, and the window comes back new.
+      if (EditPagerList()) RebuildMainWindow();
       break;
     case kExitItem:
       LeaveProgram();
