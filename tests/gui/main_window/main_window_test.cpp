@@ -212,6 +212,29 @@ TEST_F(MainWindowTest, IsBuiltAsTheTablesGiveIt) {
   }
   EXPECT_FALSE(toolkit::MenuChecked(kMainWindow, kShowPagerIdsItem));
 
+  // Arial 15 points on the two picker lists and the search field only.
+  auto font_of = [](int id) { return reinterpret_cast<HFONT>(SendMessageW(Control(id), WM_GETFONT, 0, 0)); };
+  HFONT arial = font_of(kAvailableList);
+  ASSERT_NE(arial, nullptr);
+  LOGFONTW face = {};
+  GetObjectW(arial, sizeof(face), &face);
+  EXPECT_EQ(std::wstring(face.lfFaceName), L"Arial");
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(face.lfHeight, -MulDiv(15, GetDeviceCaps(screen, LOGPIXELSY), 72));
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(face.lfWeight, FW_NORMAL);
+  EXPECT_EQ(font_of(kSendToList), arial);
+  EXPECT_EQ(font_of(kSearchField), arial);
+  for (int id : {kFromField, kMessageField, kSavedListsList, kSendButton}) EXPECT_NE(font_of(id), arial) << id;
+
+  // The Local logo, decoded at its size.
+  auto logo = reinterpret_cast<HBITMAP>(SendMessageW(Control(kLogoImage), STM_GETIMAGE, IMAGE_BITMAP, 0));
+  ASSERT_NE(logo, nullptr);
+  BITMAP logo_size = {};
+  GetObjectW(logo, sizeof(logo_size), &logo_size);
+  EXPECT_EQ(logo_size.bmWidth, 190);
+  EXPECT_EQ(logo_size.bmHeight, 134);
+
   // The two clickable labels explain themselves.
   struct FindTip {
     HWND owner;
