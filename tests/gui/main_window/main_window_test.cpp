@@ -284,14 +284,26 @@ TEST_F(MainWindowTest, EscapeIsNoMenuCommand) {
   EXPECT_TRUE(answers.Seen().empty());
 }
 
-TEST_F(MainWindowTest, TabMovesTheFocusInCreationOrder) {
-  const int forward[] = {kFromField, kMessageField, kAvailableList, kAddButton, kRemoveButton, kSendToList};
+TEST_F(MainWindowTest, TabAndShiftTabMoveTheFocusInCreationOrder) {
+  const int order[] = {kFromField, kMessageField, kAvailableList, kAddButton, kRemoveButton, kSendToList};
   toolkit::Focus(kMainWindow, kFromField);
-  for (size_t i = 1; i < std::size(forward); ++i) {
+  for (size_t i = 1; i < std::size(order); ++i) {
     testing::PressKey(GetFocus(), VK_TAB);
     Settle(3);
-    EXPECT_EQ(toolkit::FocusedControl(kMainWindow), forward[i]) << "after " << forward[i - 1];
+    EXPECT_EQ(toolkit::FocusedControl(kMainWindow), order[i]) << "after " << order[i - 1];
   }
+  // Shift held down, as the keyboard state of this thread shows it.
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  for (size_t i = std::size(order) - 1; i > 0; --i) {
+    testing::PressKey(GetFocus(), VK_TAB);
+    Settle(3);
+    EXPECT_EQ(toolkit::FocusedControl(kMainWindow), order[i - 1]) << "back from " << order[i];
+  }
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
 }
 
 TEST_F(MainWindowTest, ButtonsFollowTheFieldsAndTheSendToList) {
@@ -612,13 +624,18 @@ TEST_F(SendingTest, SendButtonPagesEveryRecipientAndTheTitleShowsProgress) {
   std::atomic<bool> saw_progress{false};
   std::atomic<bool> hung{false};
   HWND window = Window();
+  HWND exit_button = Control(kExitButton);
   std::thread watcher([&] {
     while (!stop) {
       DWORD_PTR result = 0;
       if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result)) hung = true;
       wchar_t title[128] = {};
       InternalGetWindowText(window, title, 128);
-      if (std::wstring(title).find(L"Sending page") != std::wstring::npos) saw_progress = true;
+      if (std::wstring(title).find(L"Sending page") != std::wstring::npos && !saw_progress) {
+        saw_progress = true;
+        // The operator clicks Exit meanwhile: not taken, then or later.
+        testing::Click(exit_button);
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
   });
@@ -631,6 +648,7 @@ TEST_F(SendingTest, SendButtonPagesEveryRecipientAndTheTitleShowsProgress) {
 
   EXPECT_TRUE(saw_progress);
   EXPECT_FALSE(hung);
+  EXPECT_FALSE(Settle()) << "the click on Exit during the exchange was acted on";
   EXPECT_EQ(Narrow(toolkit::WindowTitle(kMainWindow)), "Tellwave");
   const std::vector<std::string> commands = server_->Commands();
   // The last row first: the list is sorted, so Lee before Doe.
