@@ -1,7 +1,7 @@
 // Building MainWindow.
 #include "app/main_window.h"
 
-#include "../../resources/resource_ids.h"
+#include "resource_ids.h"
 #include "app/app_state.h"
 #include "app/main_window_ids.h"
 #include "app/startup.h"

@@ -9,7 +9,7 @@
 #include <map>
 #include <memory>
 
-#include "../../resources/resource_ids.h"
+#include "resource_ids.h"
 #include "toolkit/list_view.h"
 #include "toolkit/toolkit_internal.h"
 
