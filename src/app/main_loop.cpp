@@ -14,6 +14,11 @@
 #include "selection/picker.h"
 #include "selection/saved_lists.h"
 
+
+// The editor takes the main window's place by opening under its number; the
+// About window must not.
+static_assert(tw::kEditorWindow == tw::kMainWindow);
+static_assert(tw::kAboutWindow != tw::kMainWindow);
 namespace tw {
 
 using toolkit::ControlEventType;
