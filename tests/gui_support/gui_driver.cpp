@@ -164,6 +164,9 @@ void Answerer::Watch() {
       } else {
         seen.text = prompt ? WindowText(GetDlgItem(dialog, 101)) : WindowText(GetDlgItem(dialog, 0xFFFF));
       }
+      // A box that went away meanwhile, or one not yet showing its text,
+      // must not use up the answer meant for the next one.
+      if (!IsWindow(dialog) || !IsWindowVisible(dialog) || (!menu && seen.text.empty())) continue;
       Answer answer;
       {
         std::lock_guard<std::mutex> lock(mutex_);
