@@ -4,6 +4,12 @@
 
 #include <set>
 
+#include "app/main_window.h"
+#include "app/main_window_ids.h"
+#include "common/data_locations.h"
+#include "selection/saved_lists.h"
+#include "support/temp_folder.h"
+#include "toolkit/list_view.h"
 #include "toolkit/toolkit.h"
 
 namespace tw::testing {
@@ -206,6 +212,28 @@ void Answerer::Watch() {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+}
+
+InCurrentDirectory::InCurrentDirectory(const Text& folder) {
+  wchar_t old[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, old);
+  old_ = old;
+  SetCurrentDirectoryW(reinterpret_cast<const wchar_t*>(folder.c_str()));
+}
+
+InCurrentDirectory::~InCurrentDirectory() { SetCurrentDirectoryW(old_.c_str()); }
+
+bool StartWithMainWindow(std::string_view directory_bytes) {
+  Text here(MAX_PATH, u'\0');
+  here.resize(GetCurrentDirectoryW(MAX_PATH, reinterpret_cast<wchar_t*>(here.data())));
+  WriteBytes(WithTrailingSeparator(here) + u"pagers.dat", directory_bytes);
+  InitDataLocations();
+  toolkit::Startup();
+  if (!OpenMainWindow(kMainWindowX, kMainWindowY, kMainWindowWidth, kMainWindowHeight))
+    return false;
+  ListViewRows saved = SavedListsRows();
+  RefreshSavedLists(saved);
+  return true;
 }
 
 }  // namespace tw::testing

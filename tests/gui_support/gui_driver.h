@@ -7,6 +7,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -38,6 +39,25 @@ void PressKey(HWND focus, UINT virtual_key);
 void ChooseMenuItem(HWND window, int item);
 // The close box (same path as the system menu's Close).
 void PressCloseBox(HWND window);
+
+// Makes the folder the current directory for the object's life, as when
+// Tellwave is started from it.
+class InCurrentDirectory {
+ public:
+  explicit InCurrentDirectory(const Text& folder);
+  ~InCurrentDirectory();
+  InCurrentDirectory(const InCurrentDirectory&) = delete;
+  InCurrentDirectory& operator=(const InCurrentDirectory&) = delete;
+
+ private:
+  std::wstring old_;
+};
+
+// What startup does before the main loop: pagers.dat in the current
+// directory holds the bytes, the data locations are fixed, the toolkit is
+// started, the main window opened and the saved lists filled. False when the
+// window could not be opened.
+bool StartWithMainWindow(std::string_view directory_bytes);
 
 // Text of a window or control, from any thread.
 Text WindowText(HWND hwnd);

@@ -24,21 +24,10 @@
 namespace tw {
 namespace {
 
-std::wstring Wide(const Text& text) { return std::wstring(text.begin(), text.end()); }
-
 class AboutFromMainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t old[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, old);
-    old_directory_ = old;
-    SetCurrentDirectoryW(Wide(folder_.path()).c_str());
-    testing::WriteBytes(folder_.File("pagers.dat"), "Doe, John;5551234\r\nLee, Al;5550003\r\n");
-    InitDataLocations();
-    toolkit::Startup();
-    ASSERT_TRUE(OpenMainWindow(kMainWindowX, kMainWindowY, kMainWindowWidth, kMainWindowHeight));
-    ListViewRows saved = SavedListsRows();
-    RefreshSavedLists(saved);
+    ASSERT_TRUE(testing::StartWithMainWindow("Doe, John;5551234\r\nLee, Al;5550003\r\n"));
 
     server_ = std::make_unique<testing::ScriptedSnppServer>();
     PagingServer server{"127.0.0.1", server_->Port(), ""};
@@ -65,7 +54,6 @@ class AboutFromMainWindowTest : public ::testing::Test {
     toolkit::SetKeyDownForTesting({});
     SetPagingServerForTesting(std::nullopt);
     toolkit::Shutdown();
-    SetCurrentDirectoryW(old_directory_.c_str());
   }
 
   // Main loop passes until what was posted has been handled; true when a
@@ -80,7 +68,7 @@ class AboutFromMainWindowTest : public ::testing::Test {
 
   testing::TempFolder folder_;
   testing::ScopedEnv profile_{"USERPROFILE", folder_.path()};
-  std::wstring old_directory_;
+  testing::InCurrentDirectory here_{folder_.path()};
   std::unique_ptr<testing::ScriptedSnppServer> server_;
   std::vector<std::function<void()>> steps_;
   size_t next_step_ = 0;

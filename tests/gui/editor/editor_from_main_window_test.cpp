@@ -32,22 +32,12 @@ std::wstring Wide(const Text& text) { return std::wstring(text.begin(), text.end
 class EditorFromMainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t old[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, old);
-    old_directory_ = old;
-    SetCurrentDirectoryW(Wide(folder_.path()).c_str());
-    testing::WriteBytes(folder_.File("pagers.dat"), "Doe, John;5551234\r\nSmith, Anna;5550001\r\n");
-    InitDataLocations();
-    toolkit::Startup();
-    ASSERT_TRUE(OpenMainWindow(kMainWindowX, kMainWindowY, kMainWindowWidth, kMainWindowHeight));
-    ListViewRows saved = SavedListsRows();
-    RefreshSavedLists(saved);
+    ASSERT_TRUE(testing::StartWithMainWindow("Doe, John;5551234\r\nSmith, Anna;5550001\r\n"));
     Settle();
   }
 
   void TearDown() override {
     toolkit::Shutdown();
-    SetCurrentDirectoryW(old_directory_.c_str());
   }
 
   static void Settle() {
@@ -56,7 +46,7 @@ class EditorFromMainWindowTest : public ::testing::Test {
 
   testing::TempFolder folder_;
   testing::ScopedEnv profile_{"USERPROFILE", folder_.path()};
-  std::wstring old_directory_;
+  testing::InCurrentDirectory here_{folder_.path()};
 };
 
 TEST_F(EditorFromMainWindowTest, LeavingTheEditorGivesAFreshMainWindow) {

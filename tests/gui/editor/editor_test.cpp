@@ -84,10 +84,6 @@ std::vector<std::string> Transcript(Answerer& answerer) {
 class EditorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t old[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, old);
-    old_directory_ = old;
-    SetCurrentDirectoryW(Wide(folder_.path()).c_str());
     WriteBytes(path_, kDirectory);
     InitDataLocations();
     toolkit::Startup();
@@ -96,7 +92,6 @@ class EditorTest : public ::testing::Test {
   void TearDown() override {
     CloseDirectoryEditor();
     toolkit::Shutdown();
-    SetCurrentDirectoryW(old_directory_.c_str());
   }
 
   void Open() {
@@ -137,7 +132,7 @@ class EditorTest : public ::testing::Test {
 
   TempFolder folder_;
   const Text path_ = folder_.File("pagers.dat");
-  std::wstring old_directory_;
+  testing::InCurrentDirectory here_{folder_.path()};
 };
 
 TEST_F(EditorTest, OpensWithTheWholeDirectoryInFileOrder) {

@@ -25,19 +25,10 @@ namespace {
 using testing::Answerer;
 using testing::Narrow;
 
-std::wstring Wide(const Text& text) { return std::wstring(text.begin(), text.end()); }
-
 class EditorPathTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t old[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, old);
-    old_directory_ = old;
-    SetCurrentDirectoryW(Wide(folder_.path()).c_str());
-    testing::WriteBytes(folder_.File("pagers.dat"), "Doe, John;5551234\r\nLee, Al;5550003\r\n");
-    InitDataLocations();
-    toolkit::Startup();
-    ASSERT_TRUE(OpenMainWindow(kMainWindowX, kMainWindowY, kMainWindowWidth, kMainWindowHeight));
+    ASSERT_TRUE(testing::StartWithMainWindow("Doe, John;5551234\r\nLee, Al;5550003\r\n"));
     Settle();
     // Something typed and picked, and the Pager ID column shown: all of it
     // must survive a wrong password and be gone after the editor.
@@ -53,7 +44,6 @@ class EditorPathTest : public ::testing::Test {
 
   void TearDown() override {
     toolkit::Shutdown();
-    SetCurrentDirectoryW(old_directory_.c_str());
   }
 
   bool Settle(int passes = 30) {
@@ -64,7 +54,7 @@ class EditorPathTest : public ::testing::Test {
 
   testing::TempFolder folder_;
   testing::ScopedEnv profile_{"USERPROFILE", folder_.path()};
-  std::wstring old_directory_;
+  testing::InCurrentDirectory here_{folder_.path()};
 };
 
 TEST_F(EditorPathTest, WrongPasswordsLeaveTheWindowAsItWas) {

@@ -51,23 +51,13 @@ std::wstring Wide(const Text& text) { return std::wstring(text.begin(), text.end
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t old[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, old);
-    old_directory_ = old;
-    SetCurrentDirectoryW(Wide(folder_.path()).c_str());
-    WriteBytes(folder_.File("pagers.dat"), kDirectory);
-    InitDataLocations();
-    toolkit::Startup();
-    ASSERT_TRUE(OpenMainWindow(kMainWindowX, kMainWindowY, kMainWindowWidth, kMainWindowHeight));
-    ListViewRows saved = SavedListsRows();
-    RefreshSavedLists(saved);
+    ASSERT_TRUE(testing::StartWithMainWindow(kDirectory));
     Settle();
   }
 
   void TearDown() override {
     SetPagingServerForTesting(std::nullopt);
     toolkit::Shutdown();
-    SetCurrentDirectoryW(old_directory_.c_str());
   }
 
   // Runs loop passes until what was posted has been handled and the buttons
@@ -112,7 +102,7 @@ class MainWindowTest : public ::testing::Test {
 
   testing::TempFolder folder_;
   testing::ScopedEnv profile_{"USERPROFILE", folder_.path()};
-  std::wstring old_directory_;
+  testing::InCurrentDirectory here_{folder_.path()};
 };
 
 TEST_F(MainWindowTest, IsBuiltAsTheTablesGiveIt) {

@@ -68,14 +68,6 @@ struct Observed {
 
 class StartupTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    wchar_t old[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, old);
-    old_directory_ = old;
-    SetCurrentDirectoryW(Wide(folder_.path()).c_str());
-  }
-  void TearDown() override { SetCurrentDirectoryW(old_directory_.c_str()); }
-
   // Runs the program; the operator answers a box if one comes before the
   // main window, then closes the main window with its close box.
   int RunProgram(Observed& seen) {
@@ -120,7 +112,7 @@ class StartupTest : public ::testing::Test {
 
   testing::TempFolder folder_;
   testing::ScopedEnv profile_{"USERPROFILE", folder_.path()};
-  std::wstring old_directory_;
+  testing::InCurrentDirectory here_{folder_.path()};
 };
 
 TEST_F(StartupTest, MissingDirectoryIsCreatedBlankWhileTheOperatorIsTold) {

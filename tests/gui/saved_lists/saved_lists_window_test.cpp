@@ -148,22 +148,12 @@ class SavedListsWindowTest : public ::testing::Test {
     fs::create_directories(fs::path(profile_.path()) / "Documents" / "Tellwave");
     WriteList("team.lst", "Lee, Al;5550003\r\nSmith, Jo;5550001\r\n");
     WriteList("crew.lst", "Doe, John;5551234\r\n");
-    wchar_t old[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, old);
-    old_directory_ = old;
-    SetCurrentDirectoryW(reinterpret_cast<const wchar_t*>(data_.path().c_str()));
-    WriteBytes(data_.File("pagers.dat"), kDirectory);
-    InitDataLocations();
-    toolkit::Startup();
-    ASSERT_TRUE(OpenMainWindow(kMainWindowX, kMainWindowY, kMainWindowWidth, kMainWindowHeight));
-    ListViewRows saved = SavedListsRows();
-    RefreshSavedLists(saved);
+    ASSERT_TRUE(testing::StartWithMainWindow(kDirectory));
     Settle();
   }
 
   void TearDown() override {
     toolkit::Shutdown();
-    SetCurrentDirectoryW(old_directory_.c_str());
   }
 
   void Settle(int passes = 30) {
@@ -217,7 +207,7 @@ class SavedListsWindowTest : public ::testing::Test {
   testing::TempFolder profile_;
   testing::TempFolder data_;
   testing::ScopedEnv user_profile_{"USERPROFILE", profile_.path()};
-  std::wstring old_directory_;
+  testing::InCurrentDirectory here_{data_.path()};
 };
 
 TEST_F(SavedListsWindowTest, ADoubleClickOnAListLoadsItAndTakesOnlyItsMembersOut) {
