@@ -9,11 +9,9 @@
 
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <optional>
-#include <thread>
 
+#include "platform/call_within.h"
 #include "platform/clock.h"
 #include "platform/tcp.h"
 
@@ -101,37 +99,22 @@ void SetBlocking(int fd, bool blocking) {
   ::fcntl(fd, F_SETFL, blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK));
 }
 
-// The system's lookup cannot be given a time limit, so it runs on a thread
-// of its own that is left to finish alone when the time is up.
+// A dotted address directly; a name through the system's lookup, which
+// takes no time limit of its own.
 std::optional<in_addr> Resolve(const std::string& host, int timeout_ms) {
   in_addr direct{};
   if (::inet_pton(AF_INET, host.c_str(), &direct) == 1) return direct;
-  struct Shared {
-    std::mutex mutex;
-    std::condition_variable done_cv;
-    bool done = false;
-    std::optional<in_addr> address;
-  };
-  auto shared = std::make_shared<Shared>();
-  std::thread([shared, host] {
+  return CallWithin<in_addr>(timeout_ms, [host]() -> std::optional<in_addr> {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     std::optional<in_addr> address;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) == 0 && found) {
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) == 0 && found)
       address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-    }
     if (found) ::freeaddrinfo(found);
-    std::lock_guard<std::mutex> lock(shared->mutex);
-    shared->address = address;
-    shared->done = true;
-    shared->done_cv.notify_all();
-  }).detach();
-  std::unique_lock<std::mutex> lock(shared->mutex);
-  shared->done_cv.wait_for(lock, std::chrono::milliseconds(timeout_ms),
-                           [&] { return shared->done; });
-  return shared->address;
+    return address;
+  });
 }
 
 void Report(ConnectFailure* failure, ConnectFailure what) {
