@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "common/memory_row_list.h"
 #include "paging/send_pages.h"
 
@@ -89,7 +91,10 @@ int LogLines() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The send log goes to the current folder; keep it out of the way.
-  const auto dir = std::filesystem::temp_directory_path() / "tellwave-exchange-fuzz";
+  // One folder per process: fuzzers running side by side must not count
+  // each other's log lines.
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("tellwave-exchange-fuzz-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   std::filesystem::current_path(dir);
   return 0;
