@@ -29,14 +29,20 @@ std::vector<Row> Directory(int people) {
   return rows;
 }
 
+// An Available list holding the directory with every row selected.
+MemoryRowList AllSelected(const std::vector<Row>& directory) {
+  MemoryRowList available({299, 0});
+  available.AppendRows(directory);
+  for (int r = 0; r < available.RowCount(); ++r) available.SetSelected(r, true);
+  return available;
+}
+
 // Every row of the directory selected in AvailableList, then Add.
 void BM_MoveAll(benchmark::State& state) {
   const std::vector<Row> directory = Directory(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     state.PauseTiming();
-    MemoryRowList available({299, 0}), send_to({299, 0});
-    available.AppendRows(directory);
-    for (int r = 0; r < available.RowCount(); ++r) available.SetSelected(r, true);
+    MemoryRowList available = AllSelected(directory), send_to({299, 0});
     state.ResumeTiming();
     MoveSelectedRows(available, send_to, available.RowCount());
     benchmark::DoNotOptimize(send_to.RowCount());
@@ -69,9 +75,7 @@ void BM_MoveAllOneByOne(benchmark::State& state) {
   const std::vector<Row> directory = Directory(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     state.PauseTiming();
-    MemoryRowList available({299, 0}), send_to({299, 0});
-    available.AppendRows(directory);
-    for (int r = 0; r < available.RowCount(); ++r) available.SetSelected(r, true);
+    MemoryRowList available = AllSelected(directory), send_to({299, 0});
     state.ResumeTiming();
     testing::MoveOneByOne(available, send_to, available.RowCount());
     benchmark::DoNotOptimize(send_to.RowCount());
